@@ -28,7 +28,10 @@ int fail(int winsock_error)
     t_last_error = winsock_error;
     return static_cast<int>(SOCKET_ERROR);
 }
-int fail_errno() { return fail(winsock_error_from_errno(errno)); }
+int fail_errno()
+{
+    return fail(winsock_error_from_errno(errno));
+}
 
 struct SocketEntry {
     int fd = -1;
@@ -68,7 +71,10 @@ sockaddr_in to_sockaddr(const SocketAddress& a)
     return sa;
 }
 
-SocketAddress from_sockaddr(const sockaddr_in& sa) { return {ntohl(sa.sin_addr.s_addr), ntohs(sa.sin_port)}; }
+SocketAddress from_sockaddr(const sockaddr_in& sa)
+{
+    return {ntohl(sa.sin_addr.s_addr), ntohs(sa.sin_port)};
+}
 
 void notify(SocketHandle s, SocketEntry& e, std::uint32_t event, int error)
 {
@@ -149,7 +155,10 @@ void update_notifiers(SocketHandle s, SocketEntry& e)
 
 } // namespace
 
-int last_socket_error() { return t_last_error; }
+int last_socket_error()
+{
+    return t_last_error;
+}
 
 SocketHandle socket_open()
 {
@@ -330,6 +339,9 @@ long socket_pending(SocketHandle s)
     return n;
 }
 
-std::size_t open_socket_count() { return sockets().size(); }
+std::size_t open_socket_count()
+{
+    return sockets().size();
+}
 
 } // namespace kestovan

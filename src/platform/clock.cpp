@@ -21,7 +21,10 @@ std::int64_t real_now()
 }
 } // namespace
 
-std::int64_t now_ms() { return g_active ? g_virtual_now : real_now(); }
+std::int64_t now_ms()
+{
+    return g_active ? g_virtual_now : real_now();
+}
 
 VirtualClock::VirtualClock()
 {
@@ -37,9 +40,15 @@ VirtualClock::~VirtualClock()
     timer_registry::switch_all(false);
 }
 
-VirtualClock* VirtualClock::active() { return g_active; }
+VirtualClock* VirtualClock::active()
+{
+    return g_active;
+}
 
-std::int64_t VirtualClock::now() const { return g_virtual_now; }
+std::int64_t VirtualClock::now() const
+{
+    return g_virtual_now;
+}
 
 void VirtualClock::advance(std::int64_t ms)
 {

@@ -22,10 +22,19 @@ std::string lower(std::string s)
 }
 } // namespace
 
-bool is_loopback_ip(std::uint32_t ip) { return (ip >> 24) == 127; }
+bool is_loopback_ip(std::uint32_t ip)
+{
+    return (ip >> 24) == 127;
+}
 
-void ConnectGuard::set_enabled(bool enabled) { g_enabled = enabled; }
-bool ConnectGuard::enabled() { return g_enabled; }
+void ConnectGuard::set_enabled(bool enabled)
+{
+    g_enabled = enabled;
+}
+bool ConnectGuard::enabled()
+{
+    return g_enabled;
+}
 
 bool ConnectGuard::permit_connect(std::uint32_t ip, std::uint16_t port)
 {
@@ -45,7 +54,13 @@ bool ConnectGuard::permit_lookup(const std::string& name)
     return ip && is_loopback_ip(*ip);
 }
 
-std::vector<std::string> ConnectGuard::attempts() { return g_attempts(); }
-void ConnectGuard::clear_attempts() { g_attempts().clear(); }
+std::vector<std::string> ConnectGuard::attempts()
+{
+    return g_attempts();
+}
+void ConnectGuard::clear_attempts()
+{
+    g_attempts().clear();
+}
 
 } // namespace kestovan

@@ -85,7 +85,10 @@ std::optional<std::string> lookup_first_address(LookupHandle handle)
     return it == lookups().end() ? std::nullopt : it->second.address;
 }
 
-void release_lookup(LookupHandle handle) { lookups().erase(handle); }
+void release_lookup(LookupHandle handle)
+{
+    lookups().erase(handle);
+}
 
 void cancel_lookup(LookupHandle handle)
 {

@@ -31,11 +31,20 @@ constexpr std::int64_t make_select_reply(std::uint32_t event, int error)
 {
     return static_cast<std::int64_t>((static_cast<std::uint32_t>(error) << 16) | (event & 0xFFFF));
 }
-constexpr std::uint32_t select_event(const Message& m) { return static_cast<std::uint32_t>(m.lparam) & 0xFFFF; }
-constexpr int select_error(const Message& m) { return static_cast<int>((static_cast<std::uint32_t>(m.lparam) >> 16) & 0xFFFF); }
+constexpr std::uint32_t select_event(const Message& m)
+{
+    return static_cast<std::uint32_t>(m.lparam) & 0xFFFF;
+}
+constexpr int select_error(const Message& m)
+{
+    return static_cast<int>((static_cast<std::uint32_t>(m.lparam) >> 16) & 0xFFFF);
+}
 
 // Host lookups (async_get_host_by_name): wparam is the lookup handle, the high 16 bits of lparam
 // the error (0 on success).
-constexpr int async_error(const Message& m) { return select_error(m); }
+constexpr int async_error(const Message& m)
+{
+    return select_error(m);
+}
 
 } // namespace kestovan

@@ -42,7 +42,8 @@ std::filesystem::path Registry::file_of(Hive hive) const
     return folder_ / (hive == Hive::LocalMachine ? "machine.ini" : "user.ini");
 }
 
-std::optional<std::string> Registry::read_string(Hive hive, const std::string& key, const std::string& name) const
+std::optional<std::string> Registry::read_string(Hive hive, const std::string& key,
+                                                 const std::string& name) const
 {
     QSettings store(QString::fromStdString(file_of(hive).string()), QSettings::IniFormat);
     QVariant v = store.value(settings_key(key, name));
@@ -51,7 +52,8 @@ std::optional<std::string> Registry::read_string(Hive hive, const std::string& k
     return v.toString().toStdString();
 }
 
-std::optional<std::uint32_t> Registry::read_dword(Hive hive, const std::string& key, const std::string& name) const
+std::optional<std::uint32_t> Registry::read_dword(Hive hive, const std::string& key,
+                                                  const std::string& name) const
 {
     auto text = read_string(hive, key, name);
     if (!text)
@@ -63,7 +65,8 @@ std::optional<std::uint32_t> Registry::read_dword(Hive hive, const std::string& 
     return static_cast<std::uint32_t>(value);
 }
 
-bool Registry::write_string(Hive hive, const std::string& key, const std::string& name, const std::string& value)
+bool Registry::write_string(Hive hive, const std::string& key, const std::string& name,
+                            const std::string& value)
 {
     std::error_code ec;
     std::filesystem::create_directories(folder_, ec);

@@ -11,7 +11,10 @@
 
 namespace kestovan {
 
-enum class Hive { LocalMachine, CurrentUser };
+enum class Hive {
+    LocalMachine,
+    CurrentUser
+};
 
 class Registry {
 public:

@@ -102,7 +102,10 @@ void Window::set_handler(MessageHandler handler)
     impl_->handler = std::make_shared<MessageHandler>(std::move(handler));
 }
 
-void Window::add_destroy_hook(std::function<void()> hook) { impl_->destroy_hooks.push_back(std::move(hook)); }
+void Window::add_destroy_hook(std::function<void()> hook)
+{
+    impl_->destroy_hooks.push_back(std::move(hook));
+}
 
 void Window::post_message(std::uint32_t id, std::uint64_t wparam, std::int64_t lparam)
 {
@@ -144,16 +147,23 @@ void Window::set_timer(std::uint32_t timer_id, int period_ms)
     } else {
         entry.real_timer = std::make_unique<QTimer>();
         entry.real_timer->setInterval(period_ms);
-        QObject::connect(entry.real_timer.get(), &QTimer::timeout, &impl_->receiver,
-                         [this, timer_id] { dispatch(Message{WM_TIMER, timer_id, 0}); });
+        QObject::connect(entry.real_timer.get(), &QTimer::timeout, &impl_->receiver, [this, timer_id] {
+            dispatch(Message{WM_TIMER, timer_id, 0});
+        });
         entry.real_timer->start();
     }
     impl_->timers[timer_id] = std::move(entry);
 }
 
-void Window::kill_timer(std::uint32_t timer_id) { impl_->timers.erase(timer_id); }
+void Window::kill_timer(std::uint32_t timer_id)
+{
+    impl_->timers.erase(timer_id);
+}
 
-bool Window::has_timer(std::uint32_t timer_id) const { return impl_->timers.contains(timer_id); }
+bool Window::has_timer(std::uint32_t timer_id) const
+{
+    return impl_->timers.contains(timer_id);
+}
 
 // --- virtual clock support -------------------------------------------------------------------
 
