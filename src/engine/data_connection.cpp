@@ -1,0 +1,384 @@
+#include "engine/data_connection.h"
+
+#include "engine/control_channel.h"
+#include "platform/socket_error.h"
+#include "platform/window.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kestovan {
+
+namespace {
+
+FtpCommand* transfer_command(FtpConnection& control)
+{
+    for (auto& command : control.queue) {
+        if (command->kind == CMD_RETR || command->kind == CMD_STOR || command->kind == CMD_APPE ||
+            command->kind == CMD_LIST)
+            return command.get();
+        if (command->kind != CMD_PORT && command->kind != CMD_PASV && command->kind != CMD_REST &&
+            command->kind != CMD_TYPE)
+            return nullptr;
+    }
+    return nullptr;
+}
+
+bool is_data_role(Role role)
+{
+    return role == ROLE_LIST || role == ROLE_DOWNLOAD || role == ROLE_UPLOAD;
+}
+
+// A data connection that has completed its connect (or was accepted) takes the file at once.
+void hand_file_to_data_connection(FtpConnection& control)
+{
+    FtpConnection* data = control.data_connection;
+    if (data && data->state != ST_LISTENING && data->socket && data->connect_pause_until == 0 &&
+        (data->state == ST_CONNECTED || data->state == ST_READY || data->state == ST_SENDING))
+        Engine::take_parent_file(*data);
+}
+
+} // namespace
+
+Role data_role_for(const FtpConnection& control, std::size_t index)
+{
+    if (index + 1 >= control.queue.size())
+        return ROLE_NONE;
+    switch (control.queue[index + 1]->kind) {
+    case CMD_LIST: return ROLE_LIST;
+    case CMD_RETR: return ROLE_DOWNLOAD;
+    case CMD_STOR:
+    case CMD_APPE: return ROLE_UPLOAD;
+    case CMD_REST:
+        if (index + 2 < control.queue.size() && control.queue[index + 2]->kind == CMD_STOR)
+            return ROLE_UPLOAD;
+        return ROLE_DOWNLOAD;
+    default: return ROLE_NONE;
+    }
+}
+
+std::string port_argument(std::uint32_t ip, std::uint16_t port)
+{
+    return std::to_string(ip >> 24) + "," + std::to_string((ip >> 16) & 0xFF) + "," +
+           std::to_string((ip >> 8) & 0xFF) + "," + std::to_string(ip & 0xFF) + "," +
+           std::to_string(port >> 8) + "," + std::to_string(port & 0xFF) + "\r\n";
+}
+
+std::optional<PasvTarget> parse_pasv_target(std::string_view reply)
+{
+    auto open = reply.find('(');
+    if (open == std::string_view::npos)
+        return std::nullopt;
+    auto close = reply.find(')', open + 1);
+    std::string inner(
+        reply.substr(open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1));
+    for (char& c : inner)
+        if (c == ',')
+            c = '.';
+    auto last = inner.rfind('.');
+    if (last == std::string::npos || last == 0)
+        return std::nullopt;
+    auto before = inner.rfind('.', last - 1);
+    if (before == std::string::npos)
+        return std::nullopt;
+    int low = std::atoi(inner.c_str() + last + 1) & 0xFF;
+    int high = std::atoi(inner.c_str() + before + 1) & 0xFF;
+    return PasvTarget{inner.substr(0, before), high * 256 + low};
+}
+
+bool open_listener(Engine& engine, FtpConnection& control, FtpCommand& port_command)
+{
+    const Role role = data_role_for(control);
+    FtpConnection* listener = engine.new_connection();
+    const std::uint32_t serial = listener->serial;
+    listener->socket = socket_open();
+    auto failed = [&](EngineError error) {
+        engine.raise(make_error_event(error), listener);
+        if (engine.is_live(listener, serial))
+            engine.fail_connection(listener);
+        return false;
+    };
+    if (!listener->socket) {
+        engine.raise(make_error_event(ERR_SOCKET), listener);
+        if (engine.is_live(listener, serial))
+            engine.destroy_connection(listener, true);
+        return false;
+    }
+    if (async_select(listener->socket, engine.window(), WM_FTP_ACCEPT, FD_ACCEPT) != 0)
+        return failed(ERR_SELECT);
+    // Listen only on the address the control connection uses, not on every interface.
+    auto control_local = socket_local_address(control.socket);
+    if (!control_local || control_local->ip == 0) {
+        engine.close_socket(*listener);
+        engine.destroy_connection(listener, false);
+        return false;
+    }
+    if (socket_bind(listener->socket, {control_local->ip, 0}) != 0)
+        return failed(ERR_BIND);
+    auto bound = socket_local_address(listener->socket);
+    if (!bound)
+        return failed(ERR_SOCKNAME);
+    if (socket_listen(listener->socket, 1) != 0)
+        return failed(ERR_LISTEN);
+    listener->state = ST_LISTENING;
+    listener->parent = &control;
+    listener->role = role;
+    listener->busy = 1;
+    listener->owner = control.owner;
+    listener->restart_offset = control.restart_offset;
+    listener->address = SocketAddress{control.address.ip, 0}; // only the server may connect
+    if (auto dollar = port_command.text.find('$'); dollar != std::string::npos)
+        port_command.text.replace(dollar, std::string::npos, port_argument(control_local->ip, bound->port));
+    control.data_connection = listener;
+    return true;
+}
+
+void accept_data_connection(Engine& engine, FtpConnection& listener)
+{
+    const std::uint32_t listener_serial = listener.serial;
+    SocketAddress peer;
+    SocketHandle accepted = socket_accept(listener.socket, &peer);
+    if (!accepted) {
+        int error = last_socket_error();
+        if (error != WSAEWOULDBLOCK)
+            engine.raise(EV_SOCKET_ERROR, &listener, error);
+        return;
+    }
+    if (listener.address.ip != 0 && peer.ip != listener.address.ip) {
+        // Someone other than the server reached the listener first: refuse and keep waiting.
+        socket_close(accepted);
+        engine.log_text(&listener,
+                        "Data connection from " + format_dotted(peer.ip) + " refused: it is not the server.");
+        return;
+    }
+    FtpConnection* conn = engine.new_connection();
+    conn->owner = listener.owner;
+    conn->socket = accepted;
+    conn->address = peer;
+    conn->address_text = format_dotted(peer.ip);
+    const bool upload = listener.role == ROLE_UPLOAD;
+    int rc = upload ? async_select(accepted, engine.window(), WM_FTP_WRITE, FD_WRITE | FD_CLOSE)
+                    : async_select(accepted, engine.window(), WM_FTP_READ, FD_READ | FD_CLOSE);
+    if (rc != 0) {
+        engine.status(&listener, "Winsock Error " + std::to_string(last_socket_error()));
+        engine.destroy_connection(conn, false);
+        return;
+    }
+    conn->state = upload ? ST_SENDING : ST_READY;
+    conn->role = listener.role;
+    if (FtpConnection* parent = listener.parent) {
+        parent->data_connection = conn;
+        conn->parent = parent;
+        Engine::take_parent_file(*conn);
+        conn->restart_offset = parent->restart_offset;
+    }
+    if (engine.is_live(&listener, listener_serial)) {
+        listener.parent = nullptr; // the new record serves the control connection now
+        engine.destroy_connection(&listener, false);
+    }
+    engine.run_state(*conn);
+}
+
+int parse_pasv_reply(Engine& engine, FtpConnection& control)
+{
+    if (control.queue.empty())
+        return 0;
+    auto target = parse_pasv_target(control.queue.front()->reply);
+    if (!target)
+        return 0;
+    // The data connection goes to the server the control connection reached, whatever address the
+    // reply names: a hostile or misconfigured server cannot send the client to another host.
+    std::string address = control.address_text.empty() ? target->address : control.address_text;
+    if (address != target->address)
+        engine.log_text(&control, "The server's passive reply names " + target->address + "; connecting to " +
+                                      address + " instead.");
+    const Role role = data_role_for(control);
+    FtpConnection* data = engine.new_connection();
+    data->state = ST_NEW;
+    data->host = address + ":" + std::to_string(target->port);
+    data->passive = control.passive;
+    data->owner = control.owner;
+    data->role = role;
+    data->parent = &control;
+    control.data_connection = data;
+    const std::uint32_t serial = data->serial;
+    engine.run_state(control);
+    if (engine.is_live(data, serial))
+        engine.run_state(*data);
+    return 1;
+}
+
+int upload_step(Engine& engine, FtpConnection& conn)
+{
+    if (conn.file < 0)
+        return 1;
+    const std::uint32_t serial = conn.serial;
+    std::vector<char>& block = engine.scratch();
+    for (int round = 0; round < 4; ++round) {
+        ssize_t got = ::read(conn.file, block.data(), block.size());
+        conn.idle_count = 0;
+        if (conn.parent)
+            conn.parent->idle_count = 0;
+        if (got < 0) {
+            protocol_violation(engine, conn,
+                               std::string("Unable to read the local file: ") + std::strerror(errno));
+            return -1;
+        }
+        if (got == 0) {
+            ::close(conn.file);
+            conn.file = -1;
+            if (conn.parent)
+                conn.parent->data_connection = nullptr;
+            engine.destroy_connection(&conn, true); // closing the socket ends the upload
+            return -1;
+        }
+        long sent = socket_send(conn.socket, block.data(), static_cast<std::size_t>(got));
+        if (sent < 0) {
+            int error = last_socket_error();
+            if (error != WSAEWOULDBLOCK) {
+                engine.raise(EV_SOCKET_ERROR, &conn, error);
+                if (engine.is_live(&conn, serial)) {
+                    mark_data_failure(engine, conn, error);
+                    engine.fail_connection(&conn);
+                }
+                return -1;
+            }
+            sent = 0;
+        }
+        conn.byte_total += sent;
+        engine.add_to_accumulator(sent);
+        if (sent > 0) {
+            engine.update_rate(conn);
+            engine.update_global_rate();
+        }
+        if (sent < got) {
+            ::lseek(conn.file, -(static_cast<off_t>(got) - sent), SEEK_CUR);
+            return 1;
+        }
+        engine.raise(EV_SENT, &conn);
+        if (!engine.is_live(&conn, serial))
+            return -1;
+    }
+    return 1;
+}
+
+void drain_data_connection(Engine& engine, FtpConnection& conn)
+{
+    // Reads what is already waiting; never waits for more (the hold of the final reply makes sure
+    // the completion comes after the server closed the data connection).
+    const std::uint32_t serial = conn.serial;
+    for (int round = 0; round < 1024 && conn.socket && socket_pending(conn.socket) > 0; ++round) {
+        conn.state = ST_READY;
+        if (engine.receive_step(conn) < 0 || !engine.is_live(&conn, serial))
+            return;
+    }
+}
+
+bool open_transfer_file(Engine& engine, FtpConnection& control, FtpCommand& command)
+{
+    const std::int64_t offset = command.restart_offset;
+    control.restart_offset = offset;
+    if (command.kind == CMD_RETR) {
+        int fd = offset > 0
+                     ? ::open(command.local_path.c_str(), O_WRONLY | O_CLOEXEC)
+                     : ::open(command.local_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd >= 0 && offset > 0 &&
+            (::ftruncate(fd, offset) != 0 || ::lseek(fd, offset, SEEK_SET) != offset)) {
+            ::close(fd);
+            fd = -1;
+        }
+        if (fd < 0) {
+            engine.raise(make_error_event(ERR_LOCAL_FILE), &control, 0, command.local_path);
+            return false;
+        }
+        control.file = fd;
+        hand_file_to_data_connection(control);
+        return true;
+    }
+    if (!control.data_connection)
+        return true;
+    int fd = ::open(command.local_path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0)
+        command.size = st.st_size;
+    if (offset > 0 && ::lseek(fd, offset, SEEK_SET) != offset) {
+        ::close(fd);
+        return false;
+    }
+    FtpConnection* data = control.data_connection;
+    if (data->state != ST_LISTENING && data->file < 0) {
+        data->file = fd;
+        if (data->state == ST_SENDING && data->socket)
+            async_select(data->socket, engine.window(), WM_FTP_WRITE, FD_WRITE); // start sending promptly
+    } else {
+        control.file = fd;
+    }
+    return true;
+}
+
+std::string short_download_text(const FtpConnection& control, const FtpCommand& command)
+{
+    const FtpConnection* data = control.data_connection;
+    if (command.size <= 0 || control.transfer_type != 1 || !data || data->role != ROLE_DOWNLOAD)
+        return {};
+    const std::int64_t have = data->byte_total + command.restart_offset;
+    if (have >= command.size)
+        return {};
+    return "Transfer incomplete: " + std::to_string(have) + " of " + std::to_string(command.size) +
+           " bytes received. The partial file was kept.";
+}
+
+void mark_data_failure(Engine&, FtpConnection& conn, int winsock_error)
+{
+    if (!is_data_role(conn.role) || !conn.parent)
+        return;
+    if (FtpCommand* command = transfer_command(*conn.parent); command && command->failure.empty())
+        command->failure = "Data connection failed (Winsock Error " + std::to_string(winsock_error) + ")";
+}
+
+void transfer_write_failed(Engine& engine, FtpConnection& conn)
+{
+    const std::string reason = std::strerror(errno);
+    if (conn.parent)
+        if (FtpCommand* command = transfer_command(*conn.parent); command && command->failure.empty())
+            command->failure = "Unable to write to the local file: " + reason;
+    engine.destroy_connection(&conn, true);
+}
+
+void protocol_violation(Engine& engine, FtpConnection& conn, std::string_view text)
+{
+    const std::uint32_t serial = conn.serial;
+    engine.raise(make_error_event(ERR_PROTOCOL), &conn, 0, text);
+    if (!engine.is_live(&conn, serial))
+        return;
+    if (is_data_role(conn.role)) {
+        if (conn.parent)
+            if (FtpCommand* command = transfer_command(*conn.parent); command && command->failure.empty())
+                command->failure = std::string(text);
+        engine.destroy_connection(&conn, true);
+        return;
+    }
+    engine.fail_connection(&conn);
+}
+
+bool write_all(int fd, const char* data, std::size_t count)
+{
+    while (count > 0) {
+        ssize_t n = ::write(fd, data, count);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        count -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+} // namespace kestovan

@@ -1,0 +1,48 @@
+// Data connections: the listener and PORT argument of active mode, the 227 reply and the outgoing
+// connection of passive mode, the local file of a transfer, sending a file, draining, and the ways a
+// transfer can go wrong.
+#pragma once
+
+#include "engine/engine.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestovan {
+
+// The role of the data connection for the PORT or PASV at `index` of the queue.
+[[nodiscard]] Role data_role_for(const FtpConnection& control, std::size_t index = 0);
+
+// "h1,h2,h3,h4,p1,p2\r\n" for an address and port in host byte order.
+[[nodiscard]] std::string port_argument(std::uint32_t ip, std::uint16_t port);
+
+struct PasvTarget {
+    std::string address; // dotted text as the reply gave it
+    int port = 0;
+};
+// The text between the first "(" and the following ")", commas as dots, the last two numbers the
+// port; nullopt without "(" or with fewer than two dots.
+[[nodiscard]] std::optional<PasvTarget> parse_pasv_target(std::string_view reply);
+
+bool open_listener(Engine& engine, FtpConnection& control, FtpCommand& port_command);
+void accept_data_connection(Engine& engine, FtpConnection& listener);
+// The success path of PASV's callback: opens the data connection; 0 when the reply names none.
+int parse_pasv_reply(Engine& engine, FtpConnection& control);
+int upload_step(Engine& engine, FtpConnection& conn);
+void drain_data_connection(Engine& engine, FtpConnection& conn);
+
+// Opens the local file of the transfer command at the head (when it is sent); false when the
+// command must be dropped.
+bool open_transfer_file(Engine& engine, FtpConnection& control, FtpCommand& command);
+// The failure text of a binary download that ended before the size the server announced; empty
+// when it is complete or nothing was announced.
+[[nodiscard]] std::string short_download_text(const FtpConnection& control, const FtpCommand& command);
+// A data connection that failed marks its transfer command, so the final reply fails it.
+void mark_data_failure(Engine& engine, FtpConnection& conn, int winsock_error);
+void transfer_write_failed(Engine& engine, FtpConnection& conn);
+// Fails the connection (or the transfer of a data connection) with a clear text.
+void protocol_violation(Engine& engine, FtpConnection& conn, std::string_view text);
+[[nodiscard]] bool write_all(int fd, const char* data, std::size_t count);
+
+} // namespace kestovan
