@@ -131,6 +131,7 @@ Outcome act_on_reply(Engine& engine, FtpConnection& conn, int code, std::string_
 {
     const std::uint32_t serial = conn.serial;
     FtpCommand* head = conn.queue.front().get();
+    const std::uint64_t head_serial = head->serial;
     const std::string_view line = trim_line(rest.substr(0, rest.find('\n') + 1));
     head->reply = std::string(line);
     ReplyContext context{head->kind, code, conn.last_reply_code, !conn.password.empty(),
@@ -159,8 +160,8 @@ Outcome act_on_reply(Engine& engine, FtpConnection& conn, int code, std::string_
         engine.raise(EV_NEED_PASSWORD, &conn);
         // The shell answers with resend_password, or ends the session with close_session; only in
         // the first case is the USER still the head to complete.
-        if (engine.is_live(&conn, serial) && !conn.queue.empty() && conn.queue.front().get() == head &&
-            conn.role == ROLE_CONTROL)
+        if (engine.is_live(&conn, serial) && !conn.queue.empty() &&
+            conn.queue.front()->serial == head_serial && conn.role == ROLE_CONTROL)
             complete_command(engine, conn);
         break;
     case ReplyAction::AskAccount:
@@ -170,6 +171,16 @@ Outcome act_on_reply(Engine& engine, FtpConnection& conn, int code, std::string_
             complete_command(engine, conn);
         break;
     case ReplyAction::RetryLogin: {
+        if (conn.login_retried) {
+            // A server that answers every PASS with 503 would otherwise keep us in an endless loop.
+            engine.raise(EV_LOG, &conn, 0, line);
+            if (!engine.is_live(&conn, serial))
+                return Outcome::Destroyed;
+            pop_command(engine, conn);
+            if (engine.is_live(&conn, serial))
+                engine.destroy_connection(&conn, true);
+            return Outcome::Destroyed;
+        }
         if (positive(conn.last_reply_code)) {
             // USER was already accepted with 2xx, so the server has no use for PASS: an endless
             // USER/PASS round would follow if we asked again.
@@ -179,6 +190,7 @@ Outcome act_on_reply(Engine& engine, FtpConnection& conn, int code, std::string_
         engine.raise(EV_LOG, &conn, 0, line);
         if (!engine.is_live(&conn, serial))
             return Outcome::Destroyed;
+        conn.login_retried = true;
         void* ud1 = head->user_data1;
         void* ud2 = head->user_data2;
         queue_command_next(engine, conn, CMD_PASS, "PASS " + conn.password + "\r\n",
@@ -221,7 +233,9 @@ bool is_final_reply_line(std::string_view rest, CommandKind head_kind)
         return false;
     if (rest.starts_with("220 "))
         return false;
-    return !rest.starts_with("230 ") || head_kind == CMD_USER || head_kind == CMD_PASS;
+    // ACCT belongs to the login as much as USER and PASS do.
+    return !rest.starts_with("230 ") || head_kind == CMD_USER || head_kind == CMD_PASS ||
+           head_kind == CMD_ACCT;
 }
 
 FtpCommand* queue_command(Engine& engine, FtpConnection* conn, CommandKind kind, std::string text,
@@ -231,6 +245,7 @@ FtpCommand* queue_command(Engine& engine, FtpConnection* conn, CommandKind kind,
     if (!conn)
         return nullptr;
     auto command = std::make_unique<FtpCommand>();
+    command->serial = engine.next_command_serial();
     command->kind = kind;
     command->text = std::move(text);
     command->local_path = std::move(local_path);
@@ -248,6 +263,7 @@ FtpCommand* queue_command_next(Engine& engine, FtpConnection& conn, CommandKind 
                                CommandCallback callback, void* user_data1, void* user_data2)
 {
     auto command = std::make_unique<FtpCommand>();
+    command->serial = engine.next_command_serial();
     command->kind = kind;
     command->text = std::move(text);
     command->callback = std::move(callback);
@@ -286,13 +302,18 @@ int send_next_command(Engine& engine, FtpConnection& conn)
         return 0;
     const std::uint32_t serial = conn.serial;
     FtpCommand* head = conn.queue.front().get();
+    const std::uint64_t head_serial = head->serial;
+    auto head_unchanged = [&] {
+        return engine.is_live(&conn, serial) && !conn.queue.empty() &&
+               conn.queue.front()->serial == head_serial;
+    };
     if (head->kind == CMD_PORT && !open_listener(engine, conn, *head)) {
         if (engine.is_live(&conn, serial))
             engine.fail_connection(&conn);
         return -1;
     }
     engine.raise(EV_LOG, &conn, 0, head->text);
-    if (!engine.is_live(&conn, serial) || conn.queue.empty() || conn.queue.front().get() != head)
+    if (!head_unchanged())
         return -1;
     close_held_file(conn);
     if (is_transfer(head->kind) && head->kind != CMD_LIST && !open_transfer_file(engine, conn, *head)) {
@@ -301,7 +322,7 @@ int send_next_command(Engine& engine, FtpConnection& conn)
         return 0;
     }
     engine.raise(EV_COMMAND_START, &conn, head->kind);
-    if (!engine.is_live(&conn, serial) || conn.queue.empty() || conn.queue.front().get() != head)
+    if (!head_unchanged())
         return -1;
     if (head->kind == CMD_MARK) {
         complete_command(engine, conn);

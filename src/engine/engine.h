@@ -109,6 +109,7 @@ public:
     [[nodiscard]] const ProxySettings& proxy() const { return proxy_; }
     [[nodiscard]] std::vector<char>& scratch() { return scratch_; }
     [[nodiscard]] std::uint32_t next_lookup_message();
+    [[nodiscard]] std::uint64_t next_command_serial() { return ++command_serial_; }
 
     // Starts the host resolution of a record that has a socket (the ST_NEW step and the proxies).
     void resolve_host(FtpConnection& conn);
@@ -140,6 +141,7 @@ private:
     int timeout_ms_ = DEFAULT_TIMEOUT_MS;
     int lookup_counter_ = 0;
     std::uint32_t serial_counter_ = 0;
+    std::uint64_t command_serial_ = 0;
     double accumulator_ = 0;
     double global_rate_ = 0;
     double global_rate_time_ = 0;

@@ -119,6 +119,7 @@ using CommandCallback = std::function<int(FtpConnection& conn, bool ok)>;
 using LoginCallback = std::function<int(FtpConnection& conn, bool ok)>;
 
 struct FtpCommand {
+    std::uint64_t serial = 0; // unique per engine: identity survives a freed record's reused address
     CommandKind kind = CMD_NONE;
     std::string text;       // the line as it goes on the wire, CR LF included ("PORT $" is a template)
     std::string local_path; // local file of a transfer
@@ -165,7 +166,7 @@ struct FtpConnection {
     std::uint32_t serial = 0;
     double start_time = 0;
     std::int64_t connect_pause_until = 0; // after a connect notification: when the next step may run
-    bool reply_held_for_data = false;     // a completing reply waits for the data connection to finish
+    bool login_retried = false;           // the one repeat of USER and PASS after a 503 was used
 };
 
 } // namespace kestovan

@@ -123,9 +123,11 @@ bool Window::dispatch(const Message& message)
     // snapshot and stop as soon as the window is gone.
     auto alive = impl_->alive;
     auto filters = impl_->filters;
-    for (auto& [id, filter] : filters) {
+    for (auto& entry : filters) {
         if (!*alive)
             return true;
+        const int id = entry.first;
+        const auto& filter = entry.second;
         bool still_installed = std::any_of(impl_->filters.begin(), impl_->filters.end(),
                                            [&](const auto& f) { return f.first == id; });
         if (still_installed && (*filter)(message))

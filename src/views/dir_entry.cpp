@@ -1,0 +1,24 @@
+#include "views/dir_entry.h"
+
+#include <cassert>
+
+namespace kestovan {
+
+DirEntry& DirEntry::add_child(std::unique_ptr<DirEntry> child)
+{
+    assert(child);
+    child->parent = this;
+    children.push_back(std::move(child));
+    return *children.back();
+}
+
+SiteProfile* DirEntry::find_session() const
+{
+    for (const DirEntry* node = this; node; node = node->parent) {
+        if (node->session)
+            return node->session;
+    }
+    return nullptr;
+}
+
+} // namespace kestovan
