@@ -1,0 +1,533 @@
+// The English string table: every user-visible text of the program, by number. The texts stand
+// exactly as the program shows them in English (mnemonics, tabs before accelerator texts and
+// printf placeholders included); translations are looked up by these texts (ui/language.h).
+//
+// Number ranges, one group per subsystem:
+//     100-199    Shared captions, buttons and questions used by many windows
+//    1000-1079   Main window: menu bar and its menus
+//    1080-1099   Main window: tool-bar tooltips
+//    1100-1129   Main window: button column
+//    1130-1199   Main window: its dialogs and messages
+//    1200-1299   Sessions, connecting and engine events
+//    1300-1399   Session log, Tasks pane, terminal and the Command dialog
+//    1400-1449   Transfer rate display and graph
+//    1450-1499   Window titles and bookmarks
+//    2000-2099   FTP engine: socket errors and status texts
+//    2100-2149   Proxy and firewall choices
+//    3000-3099   Transfer queue and config.ini
+//    4000-4019   Remote listings
+//    4020-4099   File panes: columns, buttons, context menus and their dialogs
+//    4100-4119   Local file system
+//    4120-4139   Directory compare
+//    4140-4169   Permissions (CHMOD)
+//    4170-4199   Automatic renaming
+//    4200-4229   View, edit and execute
+//    4230-4249   Folder transfers
+//    4250-4259   Link harvesting
+//    5000-5099   Site profiles and the profile folder
+//    5100-5199   Profile manager
+//    7000-7099   Settings and the Preferences dialog
+//    7100-7149   Sound events
+//    8000-8049   Languages of the Options > Language menu
+//    9000-9049   Common text and file library
+//   10000-10049  Web client
+#pragma once
+
+#include "ui/string_ids.h"
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace kestovan {
+
+struct StringEntry {
+    int id = 0;
+    std::string_view text;
+};
+
+struct StringGroup {
+    int first = 0;
+    int last = 0;
+    std::string_view title;
+};
+
+inline constexpr std::array STRING_GROUPS{
+    StringGroup{100, 199, "Shared captions, buttons and questions used by many windows"},
+    StringGroup{1000, 1079, "Main window: menu bar and its menus"},
+    StringGroup{1080, 1099, "Main window: tool-bar tooltips"},
+    StringGroup{1100, 1129, "Main window: button column"},
+    StringGroup{1130, 1199, "Main window: its dialogs and messages"},
+    StringGroup{1200, 1299, "Sessions, connecting and engine events"},
+    StringGroup{1300, 1399, "Session log, Tasks pane, terminal and the Command dialog"},
+    StringGroup{1400, 1449, "Transfer rate display and graph"},
+    StringGroup{1450, 1499, "Window titles and bookmarks"},
+    StringGroup{2000, 2099, "FTP engine: socket errors and status texts"},
+    StringGroup{2100, 2149, "Proxy and firewall choices"},
+    StringGroup{3000, 3099, "Transfer queue and config.ini"},
+    StringGroup{4000, 4019, "Remote listings"},
+    StringGroup{4020, 4099, "File panes: columns, buttons, context menus and their dialogs"},
+    StringGroup{4100, 4119, "Local file system"},
+    StringGroup{4120, 4139, "Directory compare"},
+    StringGroup{4140, 4169, "Permissions (CHMOD)"},
+    StringGroup{4170, 4199, "Automatic renaming"},
+    StringGroup{4200, 4229, "View, edit and execute"},
+    StringGroup{4230, 4249, "Folder transfers"},
+    StringGroup{4250, 4259, "Link harvesting"},
+    StringGroup{5000, 5099, "Site profiles and the profile folder"},
+    StringGroup{5100, 5199, "Profile manager"},
+    StringGroup{7000, 7099, "Settings and the Preferences dialog"},
+    StringGroup{7100, 7149, "Sound events"},
+    StringGroup{8000, 8049, "Languages of the Options > Language menu"},
+    StringGroup{9000, 9049, "Common text and file library"},
+    StringGroup{10000, 10049, "Web client"},
+};
+
+// Sorted by number. A plain array: deducing a std::array of this many elements is too deep for
+// some compilers.
+inline constexpr StringEntry STRING_TABLE[] = {
+    // Shared captions, buttons and questions used by many windows
+    StringEntry{IDS_APP_TITLE, "Kestovan FTP"},
+    StringEntry{IDS_CAPTION_ERROR, "Error"},
+    StringEntry{IDS_CAPTION_CONFIRMATION, "Confirmation"},
+    StringEntry{IDS_CAPTION_NOT_CONNECTED, "Not Connected"},
+    StringEntry{IDS_CAPTION_SITE_NOT_CONNECTED, "%s (Not Connected)"},
+    StringEntry{IDS_BTN_OK, "OK"},
+    StringEntry{IDS_BTN_CANCEL, "Cancel"},
+    StringEntry{IDS_BTN_CANCEL_MNEMONIC, "&Cancel"},
+    StringEntry{IDS_BTN_YES, "Yes"},
+    StringEntry{IDS_BTN_NO, "No"},
+    StringEntry{IDS_BTN_YES_TO_ALL, "Yes to All"},
+    StringEntry{IDS_BTN_YES_TO_ALL_MNEMONIC, "Yes to &All"},
+    StringEntry{IDS_BTN_RESTART, "Restart"},
+    StringEntry{IDS_BTN_RESTART_MNEMONIC, "&Restart"},
+    StringEntry{IDS_BTN_CLOSE, "Close"},
+    StringEntry{IDS_BTN_HELP, "Help"},
+    StringEntry{IDS_MENU_SELECT_ALL, "Select &All"},
+    StringEntry{IDS_ASK_CONNECT_FIRST, "Would you like to establish a connection to the FTP server?"},
+    StringEntry{IDS_ASK_TRANSFER_FOLDER,
+                "Would you like to transfer the entire content of the %s directory?"},
+    StringEntry{IDS_CAPTION_FILE_EXISTS, "File Exists"},
+    StringEntry{IDS_ASK_REPLACE_FILE,
+                "File '%s' already exists.  Would you like to replace this file with '%s'?"},
+    StringEntry{IDS_CAPTION_CONFIRM_DELETE, "Confirm Delete"},
+    StringEntry{IDS_ASK_DELETE_FTP_PROFILE, "Would you like to delete the FTP profile '%s'?"},
+    StringEntry{IDS_ASK_DELETE_LINK, "Would you like to delete the link '%s'?"},
+    StringEntry{IDS_ASK_DELETE_PROFILE_FOLDER, "Would you like to delete the Folder '%s' and its contents?"},
+    StringEntry{IDS_ERR_OPEN_FOR_WRITING, "Unable to open file for writing."},
+    StringEntry{IDS_ERR_OPEN_FILE, "Unable to open file."},
+    StringEntry{IDS_ERR_MOVE_FILE, "Error moving file '%s' to '%s'"},
+    StringEntry{IDS_CAPTION_UPLOAD_ERROR, "Upload Error"},
+    StringEntry{IDS_MSG_UPLOAD_FAILED, "Upload Failed"},
+    StringEntry{IDS_MSG_FAILED_FILE, "File:  "},
+    StringEntry{IDS_MSG_FAILED_REASON, "Reason: "},
+
+    // Main window: menu bar and its menus
+    StringEntry{IDS_MENU_FILE, "&File"},
+    StringEntry{IDS_MENU_EDIT, "&Edit"},
+    StringEntry{IDS_MENU_VIEW, "&View"},
+    StringEntry{IDS_MENU_COMMANDS, "&Commands"},
+    StringEntry{IDS_MENU_TOOLS, "&Tools"},
+    StringEntry{IDS_MENU_BOOKMARKS, "&Bookmarks"},
+    StringEntry{IDS_MENU_OPTIONS, "&Options"},
+    StringEntry{IDS_MENU_HELP, "&Help"},
+    StringEntry{IDS_MENU_LANGUAGE, "&Language"},
+    StringEntry{IDS_MENU_CONNECT, "&Connect"},
+    StringEntry{IDS_MENU_DISCONNECT_ALL, "Disconnect &All"},
+    StringEntry{IDS_MENU_SAVE_LOG, "&Save Log"},
+    StringEntry{IDS_MENU_IMPORT, "Import"},
+    StringEntry{IDS_MENU_QUIT, "&Quit"},
+    StringEntry{IDS_MENU_COPY, "&Copy"},
+    StringEntry{IDS_MENU_PASTE, "&Paste"},
+    StringEntry{IDS_MENU_DELETE, "&Delete"},
+    StringEntry{IDS_MENU_PROPERTIES, "Properties"},
+    StringEntry{IDS_MENU_TOOLBAR, "&Toolbar"},
+    StringEntry{IDS_MENU_SESSION_LOG, "Session &Log"},
+    StringEntry{IDS_MENU_BUTTONS, "&Buttons"},
+    StringEntry{IDS_MENU_PATH_FILTER, "&Path and Filename Filter"},
+    StringEntry{IDS_MENU_BATCH_TRANSFER, "&Batch Transfer"},
+    StringEntry{IDS_MENU_TERMINAL, "&Terminal"},
+    StringEntry{IDS_MENU_MANUAL, "&Manual"},
+    StringEntry{IDS_MENU_FAQ, "&FAQ"},
+
+    // Main window: tool-bar tooltips
+    StringEntry{IDS_TIP_CONNECT, "Connect"},
+    StringEntry{IDS_TIP_HAMMER, "Hammer"},
+    StringEntry{IDS_TIP_DISCONNECT, "Disconnect"},
+    StringEntry{IDS_TIP_DISCONNECT_ALL, "Disconnect All"},
+    StringEntry{IDS_TIP_COPY, "Copy"},
+    StringEntry{IDS_TIP_PASTE, "Paste"},
+    StringEntry{IDS_TIP_TERMINAL_WINDOW, "Terminal Window"},
+    StringEntry{IDS_TIP_CREATE_DIRECTORY, "Create Directory (MKDIR)"},
+    StringEntry{IDS_TIP_FILE_PERMISSIONS, "File Permissions (CHMOD)"},
+    StringEntry{IDS_TIP_DELETE, "Delete"},
+    StringEntry{IDS_TIP_FTP_COMMAND, "Ftp Command"},
+    StringEntry{IDS_TIP_EXECUTE_FILE, "Execute File"},
+    StringEntry{IDS_TIP_VIEW, "View"},
+    StringEntry{IDS_TIP_DIRECTORY_INFO, "Directory Info (LIST)"},
+    StringEntry{IDS_TIP_HELP, "Help"},
+    StringEntry{IDS_TIP_DIRECTORY_COMPARE, "Directory Compare"},
+    StringEntry{IDS_TIP_REFRESH, "Refresh"},
+    StringEntry{IDS_TIP_GO_BACK, "Go Back"},
+
+    // Main window: button column
+    StringEntry{IDS_BTN_COLUMN_CONNECT, "&Connect"},
+    StringEntry{IDS_BTN_COLUMN_HELP, "Help"},
+    StringEntry{IDS_BTN_COLUMN_CHMOD, "ChMod"},
+    StringEntry{IDS_BTN_COLUMN_MKDIR, "&MkDir"},
+    StringEntry{IDS_BTN_COLUMN_RENAME, "&Rename"},
+    StringEntry{IDS_BTN_COLUMN_DELETE, "Delete"},
+    StringEntry{IDS_BTN_COLUMN_VIEW, "View"},
+    StringEntry{IDS_BTN_COLUMN_EXEC, "E&xec"},
+    StringEntry{IDS_BTN_COLUMN_COMMAND, "Comma&nd"},
+    StringEntry{IDS_BTN_COLUMN_EDIT, "Edit"},
+    StringEntry{IDS_BTN_COLUMN_DIR_INFO, "Dir &Info"},
+    StringEntry{IDS_BTN_COLUMN_TERMINAL, "Terminal"},
+    StringEntry{IDS_BTN_COLUMN_REFRESH, "Refresh"},
+    StringEntry{IDS_BTN_COLUMN_COMPARE, "Com&pare"},
+    StringEntry{IDS_BTN_COLUMN_FIND, "Find"},
+    StringEntry{IDS_BTN_COLUMN_CHDIR, "ChDir"},
+
+    // Main window: its dialogs and messages
+    StringEntry{IDS_ERR_LOAD_PROJECT_FILE, "ERROR W103: Unable to load project file."},
+    StringEntry{IDS_DLG_IMPORT, "Import"},
+    StringEntry{IDS_IMPORT_FILTER, "FTP Voyager files (*.ftp)$*.ftp$CuteFTP files (*.dat)$*.dat$WS_FTP Files "
+                                   "(*.ini)$*.ini$All files (*.*)$*.*$$"},
+    StringEntry{IDS_CAPTION_UNKNOWN_FORMAT, "Unknown file format"},
+    StringEntry{IDS_CAPTION_IMPORT_FAILED, "Import Failed"},
+    StringEntry{IDS_CAPTION_FILE_ERROR, "File Error"},
+    StringEntry{IDS_DLG_FIND_FILE, "Find File"},
+    StringEntry{IDS_DLG_CHANGE_DIRECTORY, "Change Directory"},
+
+    // Sessions, connecting and engine events
+    StringEntry{IDS_LOG_CANCEL, "Cancel"},
+    StringEntry{IDS_LOG_TRANSFER_ABORTED, "Transfer aborted"},
+    StringEntry{IDS_LOG_CONNECTING_TO, "\r\nConnecting to %s"},
+    StringEntry{IDS_LOG_SPAWNING_CONNECTION, "Spawning Connection"},
+    StringEntry{IDS_LOG_CONNECTED_TO, "Connected to %s"},
+    StringEntry{IDS_LOG_DISCONNECTED_FROM, "Disconnected from %s"},
+    StringEntry{IDS_LOG_CONNECT_TIMEOUT, "Connect Timeout"},
+    StringEntry{IDS_BTN_CONNECT_VIEW, "View"},
+    StringEntry{IDS_BTN_CONNECT_CANCEL, "Cancel"},
+    StringEntry{IDS_BTN_CONNECT_DISCONNECT, "Disconnect"},
+    StringEntry{IDS_BTN_CONNECT_HAMMER, "Hammer"},
+    StringEntry{IDS_STATUS_DOWNLOADING, "Downloading"},
+    StringEntry{IDS_STATUS_UPLOADING, "Uploading"},
+    StringEntry{IDS_STATUS_WINSOCK_ERROR, "Winsock Error %i"},
+    StringEntry{IDS_DLG_PASSWORD, "Password"},
+    StringEntry{IDS_ASK_PASSWORD, "%s requires a Password:"},
+    StringEntry{IDS_DLG_MOVE_FILE, "Move File"},
+    StringEntry{IDS_PROMPT_MOVE_LOCAL, "Move '%s' to folder:"},
+    StringEntry{IDS_PROMPT_MOVE_REMOTE, "Move '%s' to remote folder:"},
+
+    // Session log, Tasks pane, terminal and the Command dialog
+    StringEntry{IDS_TAB_SESSION_LOG, "Session Log"},
+    StringEntry{IDS_TAB_TASKS, "Tasks"},
+    StringEntry{IDS_TAB_BPS, "BPS"},
+    StringEntry{IDS_MENU_LOG_CUT, "Cut"},
+    StringEntry{IDS_MENU_LOG_COPY, "Copy"},
+    StringEntry{IDS_MENU_LOG_PASTE, "Paste"},
+    StringEntry{IDS_MENU_LOG_DELETE, "Delete"},
+    StringEntry{IDS_MENU_LOG_CLEAR, "Clear"},
+    StringEntry{IDS_MENU_LOG_FIND, "Find"},
+    StringEntry{IDS_MENU_LOG_SELECT_ALL, "Select All"},
+    StringEntry{IDS_COL_TASK, "Task"},
+    StringEntry{IDS_COL_TASK_BYTES, "Bytes"},
+    StringEntry{IDS_COL_TASK_PERCENT, "%"},
+    StringEntry{IDS_COL_TASK_SIZE, "Size"},
+    StringEntry{IDS_COL_TASK_SERVER, "Server"},
+    StringEntry{IDS_COL_TASK_RATE, "KBps"},
+    StringEntry{IDS_ERR_LOG_OUT_OF_MEMORY, "ERROR S112: Out of Memory"},
+    StringEntry{IDS_DLG_SAVE_SESSION_LOG, "Save Session Log"},
+    StringEntry{IDS_DLG_FIND, "Find"},
+    StringEntry{IDS_CHECK_MATCH_CASE, "Match Case"},
+    StringEntry{IDS_BTN_FIND_NEXT, "&Find Next"},
+    StringEntry{IDS_ERR_STRING_NOT_FOUND, "Cannot find the string: '%s'"},
+    StringEntry{IDS_DLG_COMMAND, "Command"},
+    StringEntry{IDS_DLG_SESSION, "Session"},
+    StringEntry{IDS_TITLE_SESSION, "Session - %s %s"},
+    StringEntry{IDS_MENU_TASK_DISCONNECT, "Dis&connect"},
+
+    // Transfer rate display and graph
+    StringEntry{IDS_RATE_MBPS, "MBps"},
+    StringEntry{IDS_RATE_KBPS, "KBps"},
+    StringEntry{IDS_RATE_BPS, "Bps"},
+    StringEntry{IDS_GRAPH_LABEL_KBP, "%d.%dKbp"},
+    StringEntry{IDS_GRAPH_LABEL_BPS, "%dBps"},
+
+    // Window titles and bookmarks
+    StringEntry{IDS_TITLE_MAIN, "%s - %s"},
+    StringEntry{IDS_STATE_CONNECTED, "(Connected)"},
+    StringEntry{IDS_STATE_DISCONNECTED, "(Disconnected)"},
+    StringEntry{IDS_MENU_ADD_BOOKMARK, "Add to Bookmarks"},
+    StringEntry{IDS_MENU_DELETE_BOOKMARK, "Delete Bookmark"},
+    StringEntry{IDS_BOOKMARK_NODE_NAME, "Bookmark"},
+
+    // FTP engine: socket errors and status texts
+    StringEntry{IDS_ERR_SOCKET_LISTEN, "Error L101: Socket Error (listen)"},
+    StringEntry{IDS_ERR_SOCKET_CREATE, "Error L102: Unable to get Socket (socket)"},
+    StringEntry{IDS_ERR_SOCKET_BIND, "Error L103: Unable to bind socket (bind)"},
+    StringEntry{IDS_ERR_SOCKET_SELECT, "Error L104: Registering Socket Failed (WSAAsyncSelect)"},
+    StringEntry{IDS_ERR_SOCKET_NAME, "Error L105: Unable to get socket info. (getsockname)"},
+    StringEntry{IDS_ERR_SOCKET_MEMORY, "Error L106: Out of Memory"},
+    StringEntry{IDS_STATUS_HOST_NOT_FOUND, "Host Not Found"},
+    StringEntry{IDS_STATUS_NO_SOCKET_WAITING, "Unable to get socket (waiting)"},
+    StringEntry{IDS_STATUS_ADDRESS_TRANSLATION, "Address translation error"},
+    StringEntry{IDS_STATUS_REQUEST_SEND_FAILED, "Request send Failed (%i)"},
+
+    // Proxy and firewall choices
+    StringEntry{IDS_PROXY_NONE, "None"},
+    StringEntry{IDS_PROXY_FTP_SERVER, "Proxy Server"},
+    StringEntry{IDS_PROXY_SOCKS4, "Socks4"},
+    StringEntry{IDS_PROXY_SOCKS5, "Socks5"},
+
+    // Transfer queue and config.ini
+    StringEntry{IDS_DLG_BATCH_TRANSFER, "Batch Transfer"},
+    StringEntry{IDS_BTN_START, "Start"},
+    StringEntry{IDS_BTN_STOP, "Stop"},
+    StringEntry{IDS_BTN_CLEAR, "Clear"},
+    StringEntry{IDS_COL_BATCH_STATE, "#"},
+    StringEntry{IDS_COL_BATCH_SOURCE, "Source"},
+    StringEntry{IDS_COL_BATCH_DESTINATION, "Destination"},
+    StringEntry{IDS_COL_BATCH_SIZE, "Size"},
+    StringEntry{IDS_COL_BATCH_FILENAME, "Filename"},
+    StringEntry{IDS_BATCH_NODE_NAME, "Batch"},
+    StringEntry{IDS_ERR_CONFIG_WRITE, "ERROR W114: Unable to open file 'config.ini'"},
+
+    // Remote listings
+    StringEntry{IDS_STATUS_SORTING, "Sorting Directory. Please Wait......."},
+    StringEntry{IDS_ERR_DIRECTORY_COMMAND_F101, "ERROR F101: Directory Command Failed"},
+
+    // File panes: columns, buttons, context menus and their dialogs
+    StringEntry{IDS_COL_REMOTE_KIND, "#"},
+    StringEntry{IDS_COL_REMOTE_FILE, "File:"},
+    StringEntry{IDS_COL_REMOTE_SIZE, "Size:"},
+    StringEntry{IDS_COL_REMOTE_DATE, "Date:"},
+    StringEntry{IDS_COL_REMOTE_PRIVS, "Privs:"},
+    StringEntry{IDS_COL_REMOTE_LEVEL, "Level:"},
+    StringEntry{IDS_COL_REMOTE_OWNER, "Owner:"},
+    StringEntry{IDS_COL_REMOTE_GROUP, "Group:"},
+    StringEntry{IDS_COL_LOCAL_KIND, "#"},
+    StringEntry{IDS_COL_LOCAL_FILENAME, "Filename"},
+    StringEntry{IDS_COL_LOCAL_SIZE, "Size"},
+    StringEntry{IDS_COL_LOCAL_DATE, "Date"},
+    StringEntry{IDS_BTN_DOWNLOAD_SELECTION, "<<"},
+    StringEntry{IDS_BTN_UPLOAD_SELECTION, ">>"},
+    StringEntry{IDS_RADIO_ASCII, "Ascii"},
+    StringEntry{IDS_RADIO_BINARY, "Binary"},
+    StringEntry{IDS_MENU_PANE_OPTIONS, "Options"},
+    StringEntry{IDS_MENU_UPLOAD, "&Upload"},
+    StringEntry{IDS_MENU_ADD_TO_BATCH, "Add to &Batch"},
+    StringEntry{IDS_MENU_OPEN, "&Open"},
+    StringEntry{IDS_MENU_VIEW_FILE, "&View"},
+    StringEntry{IDS_MENU_EDIT_FILE, "&Edit"},
+    StringEntry{IDS_MENU_LOCAL_PASTE, "Paste"},
+    StringEntry{IDS_MENU_REMOTE_DELETE, "Delete"},
+    StringEntry{IDS_MENU_RENAME, "&Rename"},
+    StringEntry{IDS_MENU_APPEND_FILE, "&Append File"},
+    StringEntry{IDS_MENU_MOVE_FILE, "&Move File"},
+    StringEntry{IDS_MENU_CREATE_DIRECTORY, "&Create Directory"},
+    StringEntry{IDS_MENU_REFRESH_LOCAL, "Re&fresh"},
+    StringEntry{IDS_MENU_CONNECT_SITE, "Connec&t"},
+    StringEntry{IDS_MENU_DISCONNECT, "&Disconnect"},
+    StringEntry{IDS_MENU_HAMMER, "&Hammer"},
+    StringEntry{IDS_MENU_HAMMER_STOP, "Hammer - &Stop"},
+    StringEntry{IDS_MENU_DOWNLOAD_ROWS, "Down&load"},
+    StringEntry{IDS_MENU_DOWNLOAD_FOLDER, "&Download"},
+    StringEntry{IDS_MENU_CREATE_DIRECTORY_MKDIR, "Create Directory \tMKDIR"},
+    StringEntry{IDS_MENU_FILE_PERMISSIONS_CHMOD, "File Permissions\tchmod"},
+    StringEntry{IDS_MENU_DIRECTORY_INFO_LIST, "Directory &Info\tLIST"},
+    StringEntry{IDS_MENU_OTHER_COMMAND, "&Other"},
+    StringEntry{IDS_MENU_REFRESH, "&Refresh"},
+    StringEntry{IDS_DLG_CREATE_DIRECTORY, "Create Directory"},
+    StringEntry{IDS_PROMPT_NEW_DIRECTORY, "Enter new Directory name:"},
+    StringEntry{IDS_PROMPT_FTP_COMMAND, "Enter FTP Server command:"},
+    StringEntry{IDS_ASK_DELETE_FOLDER, "Would you like to delete the '%s' folder and its contents?"},
+    StringEntry{IDS_ASK_DELETE_FILE, "Would you like to delete the file '%s'?"},
+
+    // Local file system
+    StringEntry{IDS_NEW_FOLDER_NAME, "New Folder"},
+
+    // Directory compare
+    StringEntry{IDS_MENU_DIRECTORY_COMPARE, "&Directory Compare\tF11"},
+    StringEntry{IDS_MENU_COMPARE, "&Compare\tF11"},
+    StringEntry{IDS_STATUS_FILE_COMPARE, "File Compare: Local: %i files, Remote: %i files"},
+
+    // Permissions (CHMOD)
+    StringEntry{IDS_DLG_CHMOD, "CHMOD"},
+    StringEntry{IDS_MENU_FILE_PERMISSIONS, "File Permissions\t(chmod)"},
+    StringEntry{IDS_CHMOD_READ, "Read"},
+    StringEntry{IDS_CHMOD_WRITE, "Write"},
+    StringEntry{IDS_CHMOD_EXECUTE, "Execute"},
+    StringEntry{IDS_CHMOD_OWNER, "Owner"},
+    StringEntry{IDS_CHMOD_GROUP, "Group"},
+    StringEntry{IDS_CHMOD_OTHER, "Other"},
+    StringEntry{IDS_TITLE_CHMOD, "CHMOD %i %s"},
+
+    // Automatic renaming
+    StringEntry{IDS_PAGE_RENAME_MASKS, "Set Rename Masks:"},
+    StringEntry{IDS_COL_RENAME_LOCAL, "Local"},
+    StringEntry{IDS_COL_RENAME_REMOTE, "Remote"},
+    StringEntry{IDS_COL_RENAME_ENABLED, "Enabled"},
+    StringEntry{IDS_CHECK_RENAME_ENABLED, "Enabled"},
+    StringEntry{IDS_BTN_RENAME_NEW, "New"},
+    StringEntry{IDS_MENU_RENAME_NEW, "New"},
+    StringEntry{IDS_MENU_RENAME_DELETE, "Delete"},
+
+    // View, edit and execute
+    StringEntry{IDS_MENU_EXECUTE, "E&xecute"},
+    StringEntry{IDS_MENU_DIRECTORY_INFO, "Directory Info"},
+    StringEntry{IDS_ERR_ALREADY_EDITING, "You are already editing a file"},
+    StringEntry{IDS_DLG_APPEND_FILE, "Append File"},
+    StringEntry{IDS_PROMPT_APPEND, "Append '%s' to:"},
+
+    // Folder transfers
+    StringEntry{IDS_ERR_CREATE_LOCAL_DIRECTORY, "Unable to create directory %s"},
+    StringEntry{IDS_ERR_DIRECTORY_COMMAND_F102, "ERROR F102: Directory Command Failed"},
+
+    // Link harvesting
+    StringEntry{IDS_MSG_NO_FILE_LINKS, "No file links have been found at '%s'"},
+
+    // Site profiles and the profile folder
+    StringEntry{IDS_ERR_CREATE_FILE, "Unable to create file '%s'"},
+    StringEntry{IDS_DEFAULT_FTP_PROFILE_NAME, "New FTP profile"},
+    StringEntry{IDS_DEFAULT_LINK_NAME, "New Link"},
+    StringEntry{IDS_DEFAULT_FOLDER_NAME, "Folder"},
+    StringEntry{IDS_ERR_CREATE_PROFILE, "Unable to create a new FTP profile '%s'."},
+
+    // Profile manager
+    StringEntry{IDS_DLG_PROFILE_MANAGER, "Profile Manager"},
+    StringEntry{IDS_PAGE_FTP_SERVER, "Ftp Server"},
+    StringEntry{IDS_PAGE_URL, "URL"},
+    StringEntry{IDS_PAGE_FOLDER, "Folder"},
+    StringEntry{IDS_LABEL_PROFILE_NAME, "Profile Name:"},
+    StringEntry{IDS_LABEL_HOST_ADDRESS, "Host Address:"},
+    StringEntry{IDS_LABEL_PORT, "Port:"},
+    StringEntry{IDS_LABEL_USERNAME, "Username:"},
+    StringEntry{IDS_LABEL_PASSWORD, "Password:"},
+    StringEntry{IDS_LABEL_ACCOUNT, "Account:"},
+    StringEntry{IDS_LABEL_LOCAL_DIRECTORY, "Local Directory:"},
+    StringEntry{IDS_LABEL_REMOTE_DIRECTORY, "Remote Directory:"},
+    StringEntry{IDS_LABEL_COMMENT, "Comment:"},
+    StringEntry{IDS_CHECK_ANONYMOUS_LOGIN, "Anonymous Login"},
+    StringEntry{IDS_CHECK_SAVE_PASSWORD, "Save Password"},
+    StringEntry{IDS_CHECK_PASSIVE_MODE, "Use Passive Transfer Mode PASV"},
+    StringEntry{IDS_CHECK_LOWER_CASE_FILENAMES, "Convert filenames to Lower case"},
+    StringEntry{IDS_CHECK_LOWER_CASE_DIRECTORIES, "Convert directories to Lower case"},
+    StringEntry{IDS_LABEL_URL_TITLE, "URL Title:"},
+    StringEntry{IDS_LABEL_URL, "URL:"},
+    StringEntry{IDS_LABEL_FOLDER_TITLE, "Folder Title:"},
+    StringEntry{IDS_PM_CONNECT, "Connect"},
+    StringEntry{IDS_PM_HAMMER, "Hammer"},
+    StringEntry{IDS_PM_NEW_FTP_PROFILE, "New FTP Profile"},
+    StringEntry{IDS_PM_NEW_LINK, "New Link"},
+    StringEntry{IDS_PM_NEW_FOLDER, "New Folder"},
+    StringEntry{IDS_PM_COPY, "Copy"},
+    StringEntry{IDS_PM_PASTE, "Paste"},
+    StringEntry{IDS_PM_RENAME, "Rename"},
+    StringEntry{IDS_PM_DELETE, "Delete"},
+    StringEntry{IDS_PM_SAVE, "Save"},
+    StringEntry{IDS_PM_CLOSE, "Close"},
+    StringEntry{IDS_PM_NEW, "New"},
+    StringEntry{IDS_PM_CAPTION_SESSION_PROFILE, "Session Profile"},
+    StringEntry{IDS_PM_CAPTION_URL_PROFILE, "URL Profile"},
+    StringEntry{IDS_ERR_RENAME_PROFILE, "Unable to rename '%s' to '%s'"},
+
+    // Settings and the Preferences dialog
+    StringEntry{IDS_DLG_PREFERENCES, "Kestovan FTP Preferences"},
+    StringEntry{IDS_MENU_PREF_SETTINGS, "&Settings"},
+    StringEntry{IDS_MENU_PREF_OPTIONS, "&Options"},
+    StringEntry{IDS_MENU_PREF_PROXY, "&Proxy/Firewall Settings"},
+    StringEntry{IDS_MENU_PREF_SOUND, "Soun&d"},
+    StringEntry{IDS_MENU_PREF_AUTO_RENAME, "&Auto Rename"},
+    StringEntry{IDS_PAGE_SETTINGS, "Settings"},
+    StringEntry{IDS_PAGE_OPTIONS, "Options"},
+    StringEntry{IDS_PAGE_FIREWALL_PROXY, "Firewall/Proxy"},
+    StringEntry{IDS_PAGE_SOUND, "Sound"},
+    StringEntry{IDS_PAGE_AUTO_RENAME, "Auto-Rename"},
+    StringEntry{IDS_LABEL_BROWSER, "Browser:"},
+    StringEntry{IDS_LABEL_ANONYMOUS_EMAIL, "Anonymous Login Email:"},
+    StringEntry{IDS_LABEL_HAMMER_DELAY, "Connection Hammer Delay (milliseconds):"},
+    StringEntry{IDS_LABEL_HAMMER_COUNT, "Hammer Retry Count:"},
+    StringEntry{IDS_LABEL_SERVER_TIMEOUT, "Server Timeout Delay (milliseconds):"},
+    StringEntry{IDS_CHECK_NEW_BROWSER_WINDOW, "Open HTML pages in new browser window"},
+    StringEntry{IDS_CHECK_AUTO_REFRESH, "Auto refresh remote directory listing"},
+    StringEntry{IDS_CHECK_SORT_LISTINGS, "Sort directory listings "},
+    StringEntry{IDS_ERR_BROWSER,
+                "Unable to open the specified Browser. Please check the Preferences from the Options menu."},
+    StringEntry{IDS_CAPTION_BROWSER_ERROR, "Browser Error"},
+
+    // Sound events
+    StringEntry{IDS_SOUND_PROGRAM_START, "ProgramStart"},
+    StringEntry{IDS_SOUND_PROGRAM_EXIT, "ProgramExit"},
+    StringEntry{IDS_SOUND_FTP_CONNECT, "FtpConnect"},
+    StringEntry{IDS_SOUND_FTP_DISCONNECT, "FtpDisconnect"},
+    StringEntry{IDS_SOUND_FTP_UPLOAD, "FtpUpload"},
+    StringEntry{IDS_SOUND_FTP_DOWNLOAD, "FtpDownload"},
+    StringEntry{IDS_SOUND_FTP_ERROR, "FtpError"},
+    StringEntry{IDS_COL_SOUND_EVENT, "Event"},
+    StringEntry{IDS_COL_SOUND_FILE, "Sound"},
+    StringEntry{IDS_LABEL_ASSIGN_SOUND, "Assign Sound to Event:"},
+    StringEntry{IDS_BTN_PLAY, "Play"},
+    StringEntry{IDS_BTN_BROWSE, "Browse"},
+    StringEntry{IDS_DLG_OPEN_SOUND_FILE, "Open Sound File"},
+    StringEntry{IDS_SOUND_FILE_FILTER, "Wave File (*.wav)$*.wav$$"},
+
+    // Languages of the Options > Language menu
+    StringEntry{IDS_LANGUAGE_ENGLISH, "English"},
+    StringEntry{IDS_LANGUAGE_ARABIC, "Arabic"},
+    StringEntry{IDS_LANGUAGE_CZECH, "Czech"},
+    StringEntry{IDS_LANGUAGE_DUTCH, "Dutch"},
+    StringEntry{IDS_LANGUAGE_FRENCH, "French"},
+    StringEntry{IDS_LANGUAGE_GERMAN, "German"},
+    StringEntry{IDS_LANGUAGE_GREEK, "Greek"},
+    StringEntry{IDS_LANGUAGE_ITALIAN, "Italian"},
+    StringEntry{IDS_LANGUAGE_JAPANESE, "Japanese"},
+    StringEntry{IDS_LANGUAGE_KOREAN, "Korean"},
+    StringEntry{IDS_LANGUAGE_PORTUGUESE, "Portuguese"},
+    StringEntry{IDS_LANGUAGE_SPANISH, "Spanish"},
+    StringEntry{IDS_LANGUAGE_SWEDISH, "Swedish"},
+
+    // Common text and file library
+    StringEntry{IDS_ERR_READ_OUT_OF_MEMORY, "Out of memory error"},
+    StringEntry{IDS_EXCEPTION_OUT_OF_MEMORY, "Out of Memory"},
+    StringEntry{IDS_EXCEPTION_OUT_OF_BOUNDS, "Out of array bounds"},
+
+    // Web client
+    StringEntry{IDS_WEB_ADDRESS_TRANSLATION, "Address Translation Error"},
+    StringEntry{IDS_WEB_REQUEST_SEND_FAILED, "Request Send failed (%i)"},
+    StringEntry{IDS_WEB_OUT_OF_MEMORY, "Error TH112: Out of memory"},
+    StringEntry{IDS_WEB_NO_SOCKET, "Unable to get socket."},
+};
+
+namespace detail {
+constexpr bool string_table_is_sorted()
+{
+    return std::adjacent_find(std::begin(STRING_TABLE), std::end(STRING_TABLE),
+                              [](const StringEntry& a, const StringEntry& b) { return a.id >= b.id; }) ==
+           std::end(STRING_TABLE);
+}
+} // namespace detail
+static_assert(detail::string_table_is_sorted(), "string table numbers must be unique and ascending");
+
+// The English text of a number, or nullopt when the table has no such entry.
+[[nodiscard]] constexpr std::optional<std::string_view> english_text(int id)
+{
+    const auto* it = std::lower_bound(std::begin(STRING_TABLE), std::end(STRING_TABLE), id,
+                                      [](const StringEntry& entry, int key) { return entry.id < key; });
+    if (it == std::end(STRING_TABLE) || it->id != id)
+        return std::nullopt;
+    return it->text;
+}
+
+// Every entry, by number.
+[[nodiscard]] std::span<const StringEntry> string_table();
+
+// Every number of the table, ascending (coverage checks walk it).
+[[nodiscard]] std::vector<int> all_string_ids();
+
+} // namespace kestovan
