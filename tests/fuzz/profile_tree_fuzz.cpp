@@ -24,8 +24,8 @@ void require(bool ok)
 
 void check_level(const EntryChain& nodes, const DirEntry* parent, std::size_t depth, bool& lines_fit)
 {
-    require(depth <= MAX_TREE_DEPTH);
     for (const auto& node : nodes) {
+        require(depth <= MAX_TREE_DEPTH);
         require(node->parent == parent);
         require(node->session && node->session == node->profile.get());
         require(is_profile_tree_kind(node->kind));
