@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "views/dir_entry.h"
 #include "views/listing_parser.h"
+#include "views/listing_request.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -163,31 +164,44 @@ void CliClient::on_event(std::int32_t code, FtpConnection* conn, const EventArg&
     switch (event_code(code)) {
     case EV_LOG: {
         const bool echo = control && !conn->queue.empty() && conn->queue.front()->text == arg.text;
-        if (options_.verbose)
-            std::cerr << (echo ? "> " : "") << masked(arg.text) << "\n";
-        if (!echo && !arg.text.empty())
-            last_reply_ = trimmed(arg.text);
+        if (echo && arg.text.empty())
+            break; // a marker: nothing goes on the wire
+        if (echo) {
+            // A command sent while a reply block is being worked through is shown after that
+            // block, so the log reads in the order things happened on the wire.
+            std::string line = "> " + masked(arg.text);
+            if (reply_block_open_)
+                held_commands_.push_back(line);
+            else
+                verbose_line(line);
+        } else {
+            verbose_line(masked(arg.text));
+            end_reply_block();
+            if (!arg.text.empty())
+                last_reply_ = trimmed(arg.text);
+        }
         break;
     }
     case EV_ERROR: {
         std::string text = trimmed(arg.text);
-        if (options_.verbose)
-            std::cerr << "! " << text << "\n";
+        verbose_line("! " + text);
+        end_reply_block();
         last_reply_ = text;
         if (event_subcode(code) != ERR_REPLY && error_.empty())
             error_ = text.empty() ? "error " + std::to_string(event_subcode(code)) : text;
         break;
     }
     case EV_STATUS:
-        if (options_.verbose &&
-            !(arg.text.size() > 1 && std::isdigit(static_cast<unsigned char>(arg.text[1]))))
-            std::cerr << "*" << trimmed(arg.text) << "\n";
+        // The engine shows every reply block as a status first, before it acts on it.
+        if (arg.text.size() > 1 && std::isdigit(static_cast<unsigned char>(arg.text[1])))
+            reply_block_open_ = true;
+        else
+            verbose_line("*" + trimmed(arg.text));
         if (trimmed(arg.text) == " Host Not Found" && error_.empty())
             error_ = "Host Not Found: " + url_.host;
         break;
     case EV_SOCKET_ERROR:
-        if (options_.verbose)
-            std::cerr << "! Winsock Error " << arg.number << "\n";
+        verbose_line("! Winsock Error " + std::to_string(arg.number));
         if (error_.empty())
             error_ = socket_error_text(arg.number);
         break;
@@ -218,6 +232,20 @@ void CliClient::on_event(std::int32_t code, FtpConnection* conn, const EventArg&
     case EV_RESOLVING:
     case EV_QUEUED: break;
     }
+}
+
+void CliClient::verbose_line(const std::string& line)
+{
+    if (options_.verbose)
+        std::cerr << line << "\n";
+}
+
+void CliClient::end_reply_block()
+{
+    reply_block_open_ = false;
+    for (const std::string& line : held_commands_)
+        verbose_line(line);
+    held_commands_.clear();
 }
 
 void CliClient::show_progress(const FtpConnection& data, bool force)
@@ -265,13 +293,8 @@ int CliClient::run_ls()
         finish(true);
         return 1;
     };
-    // A path with blanks is entered first and listed without argument.
-    if (url_.path.find(' ') != std::string::npos) {
-        send_cwd(engine_, control_, url_.path, step_callback());
-        send_list(engine_, control_, "", on_listing);
-    } else {
-        send_list(engine_, control_, url_.path, on_listing);
-    }
+    if (!request_listing(engine_, control_, url_.path, on_listing))
+        fail("cannot queue the listing of " + url_.path);
     return wait_for_end();
 }
 

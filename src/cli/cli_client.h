@@ -49,6 +49,8 @@ private:
     void fail(const std::string& message);
     void on_event(std::int32_t code, FtpConnection* conn, const EventArg& arg);
     void show_progress(const FtpConnection& data, bool force = false);
+    void verbose_line(const std::string& line);
+    void end_reply_block();
     [[nodiscard]] bool binary() const { return !options_.ascii; }
     [[nodiscard]] CommandCallback step_callback();
 
@@ -63,6 +65,8 @@ private:
     bool closing_ = false; // QUIT queued
     std::string error_;
     std::string last_reply_;
+    bool reply_block_open_ = false;
+    std::vector<std::string> held_commands_;
     bool progress_ = false;
     std::int64_t expected_size_ = 0;
     std::int64_t progress_offset_ = 0;

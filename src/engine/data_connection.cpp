@@ -211,56 +211,82 @@ int parse_pasv_reply(Engine& engine, FtpConnection& control)
     return 1;
 }
 
+namespace {
+
+// The end of the file: closing the socket tells the server that the upload is complete.
+int finish_upload(Engine& engine, FtpConnection& conn)
+{
+    ::close(conn.file);
+    conn.file = -1;
+    if (conn.parent)
+        conn.parent->data_connection = nullptr;
+    engine.destroy_connection(&conn, true);
+    return -1;
+}
+
+// Counts what a send took. 1: all of it, go on; 0: the socket is full, wait for the next write
+// notification; -1: the record was failed or destroyed.
+int after_send(Engine& engine, FtpConnection& conn, long sent, std::size_t wanted)
+{
+    const std::uint32_t serial = conn.serial;
+    if (sent < 0) {
+        const int error = last_socket_error();
+        if (error != WSAEWOULDBLOCK) {
+            engine.raise(EV_SOCKET_ERROR, &conn, error);
+            if (engine.is_live(&conn, serial)) {
+                mark_data_failure(engine, conn, error);
+                engine.fail_connection(&conn);
+            }
+            return -1;
+        }
+        sent = 0;
+    }
+    conn.byte_total += sent;
+    engine.add_to_accumulator(sent);
+    if (sent > 0) {
+        engine.update_rate(conn);
+        engine.update_global_rate();
+    }
+    if (static_cast<std::size_t>(sent) < wanted)
+        return 0;
+    engine.raise(EV_SENT, &conn);
+    return engine.is_live(&conn, serial) ? 1 : -1;
+}
+
+} // namespace
+
 int upload_step(Engine& engine, FtpConnection& conn)
 {
     if (conn.file < 0)
         return 1;
-    const std::uint32_t serial = conn.serial;
-    std::vector<char>& block = engine.scratch();
-    for (int round = 0; round < 4; ++round) {
-        ssize_t got = ::read(conn.file, block.data(), block.size());
+    for (int round = 0; round < UPLOAD_ROUNDS; ++round) {
         conn.idle_count = 0;
         if (conn.parent)
             conn.parent->idle_count = 0;
-        if (got < 0) {
-            protocol_violation(engine, conn,
-                               std::string("Unable to read the local file: ") + std::strerror(errno));
-            return -1;
-        }
-        if (got == 0) {
-            ::close(conn.file);
-            conn.file = -1;
-            if (conn.parent)
-                conn.parent->data_connection = nullptr;
-            engine.destroy_connection(&conn, true); // closing the socket ends the upload
-            return -1;
-        }
-        long sent = socket_send(conn.socket, block.data(), static_cast<std::size_t>(got));
-        if (sent < 0) {
-            int error = last_socket_error();
-            if (error != WSAEWOULDBLOCK) {
-                engine.raise(EV_SOCKET_ERROR, &conn, error);
-                if (engine.is_live(&conn, serial)) {
-                    mark_data_failure(engine, conn, error);
-                    engine.fail_connection(&conn);
-                }
+        const bool buffered = conn.send_offset < conn.send_buffer.size();
+        // Bytes read but not yet taken by the socket wait in the send buffer, so a partial send
+        // never reads the same part of the file twice.
+        if (!buffered) {
+            conn.send_buffer.resize(UPLOAD_CHUNK_SIZE);
+            const ssize_t got = ::read(conn.file, conn.send_buffer.data(), conn.send_buffer.size());
+            if (got < 0) {
+                conn.send_buffer.clear();
+                protocol_violation(engine, conn,
+                                   std::string("Unable to read the local file: ") + std::strerror(errno));
                 return -1;
             }
-            sent = 0;
+            conn.send_buffer.resize(static_cast<std::size_t>(got));
+            conn.send_offset = 0;
+            if (got == 0)
+                return finish_upload(engine, conn);
         }
-        conn.byte_total += sent;
-        engine.add_to_accumulator(sent);
-        if (sent > 0) {
-            engine.update_rate(conn);
-            engine.update_global_rate();
-        }
-        if (sent < got) {
-            ::lseek(conn.file, -(static_cast<off_t>(got) - sent), SEEK_CUR);
-            return 1;
-        }
-        engine.raise(EV_SENT, &conn);
-        if (!engine.is_live(&conn, serial))
-            return -1;
+        const std::size_t pending = conn.send_buffer.size() - conn.send_offset;
+        const long sent = socket_send(conn.socket, conn.send_buffer.data() + conn.send_offset, pending);
+        if (sent > 0)
+            conn.send_offset += static_cast<std::size_t>(sent);
+        const int result = after_send(engine, conn, sent, pending);
+        if (result <= 0)
+            return result;
     }
     return 1;
 }

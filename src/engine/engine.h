@@ -44,6 +44,10 @@ constexpr int DEFAULT_TIMEOUT_MS = 8000;
 // blocks so a transfer is not held to a fraction of the machine's speed.
 constexpr std::size_t CONTROL_READ_SIZE = 1120;
 constexpr std::size_t DATA_BLOCK_SIZE = 256 * 1024;
+// Uploads read and send in pieces small enough to stay in the processor's cache between the read
+// and the send (measured: 64 KiB beats 256 KiB and sendfile on loopback), several per notification.
+constexpr std::size_t UPLOAD_CHUNK_SIZE = 64 * 1024;
+constexpr int UPLOAD_ROUNDS = 16;
 // Bounds against hostile or broken servers.
 constexpr std::size_t MAX_UNTERMINATED_REPLY = 1024 * 1024;
 constexpr std::size_t MAX_CONTROL_BUFFER = 4 * 1024 * 1024;

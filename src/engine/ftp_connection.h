@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kestovan {
 
@@ -166,7 +167,9 @@ struct FtpConnection {
     std::uint32_t serial = 0;
     double start_time = 0;
     std::int64_t connect_pause_until = 0; // after a connect notification: when the next step may run
-    bool login_retried = false;           // the one repeat of USER and PASS after a 503 was used
+    std::vector<char> send_buffer;        // upload: bytes read from the file, sent from send_offset on
+    std::size_t send_offset = 0;
+    bool login_retried = false; // the one repeat of USER and PASS after a 503 was used
 };
 
 } // namespace kestovan

@@ -40,6 +40,7 @@ int socket_listen(SocketHandle s, int backlog);
 [[nodiscard]] SocketHandle socket_accept(SocketHandle listener, SocketAddress* peer);
 long socket_recv(SocketHandle s, char* buffer, std::size_t size); // bytes, 0 at end, SOCKET_ERROR
 long socket_send(SocketHandle s, const char* data, std::size_t size);
+
 [[nodiscard]] std::optional<SocketAddress> socket_local_address(SocketHandle s);
 [[nodiscard]] std::optional<SocketAddress> socket_peer_address(SocketHandle s);
 // Bytes that can be read now without blocking (FIONREAD).

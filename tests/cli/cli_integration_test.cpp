@@ -1,0 +1,139 @@
+// kestovan-ftp-cli as a user runs it, against real servers on loopback: its output, its files and
+// its exit status.
+#include "support/pyftpdlib_server.h"
+#include "support/test_files.h"
+#include "support/vsftpd_server.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace kestovan {
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+CliRun run_cli(const QStringList& args)
+{
+    QProcess process;
+    process.start(QString(KESTOVAN_BINARY_DIR) + "/src/cli/kestovan-ftp-cli", args);
+    CliRun run;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        run.err = "timed out";
+        return run;
+    }
+    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = process.readAllStandardOutput().toStdString();
+    run.err = process.readAllStandardError().toStdString();
+    return run;
+}
+
+enum class Kind {
+    Vsftpd,
+    Pyftpdlib
+};
+
+class Cli : public ::testing::TestWithParam<Kind> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Kind::Vsftpd)
+            server = std::make_unique<test::VsftpdServer>();
+        else
+            server = std::make_unique<test::PyftpdlibServer>();
+    }
+    QString url(const std::string& path, const std::string& password = {}) const
+    {
+        return QString::fromStdString("ftp://" + server->user() + ":" +
+                                      (password.empty() ? server->password() : password) +
+                                      "@127.0.0.1:" + std::to_string(server->port()) + path);
+    }
+    QString local(const char* name) const { return dir.filePath(name); }
+
+    std::unique_ptr<test::RealFtpServer> server;
+    QTemporaryDir dir;
+};
+
+TEST_P(Cli, LsPrintsOneParsedEntryPerLine)
+{
+    server->make_file("pub/a file.txt", "12345");
+    server->make_folder("pub/sub");
+    CliRun run = run_cli({"ls", url("/pub")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("0\ta file.txt\t5\t"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("1\tsub\t"), std::string::npos) << run.out;
+}
+
+TEST_P(Cli, GetAndPutAreByteExactAndResume)
+{
+    server->make_random_file("data.bin", 3 * 1024 * 1024 + 5, 9);
+    CliRun get = run_cli({"get", url("/data.bin"), local("data.bin"), "--active"});
+    ASSERT_EQ(get.status, 0) << get.err;
+    EXPECT_EQ(test::sha256_file(local("data.bin").toStdString()),
+              test::sha256_file(server->path("data.bin")));
+
+    const std::string whole = test::read_file(server->path("data.bin"));
+    test::write_file(local("part.bin").toStdString(), whole.substr(0, 100000));
+    CliRun resume = run_cli({"get", url("/data.bin"), local("part.bin"), "--resume"});
+    ASSERT_EQ(resume.status, 0) << resume.err;
+    EXPECT_EQ(test::read_file(local("part.bin").toStdString()), whole);
+
+    CliRun put = run_cli({"put", local("data.bin"), url("/up.bin")});
+    ASSERT_EQ(put.status, 0) << put.err;
+    EXPECT_EQ(test::sha256_file(server->path("up.bin")), test::sha256_file(server->path("data.bin")));
+}
+
+TEST_P(Cli, VerboseLogMasksThePassword)
+{
+    CliRun run = run_cli({"-v", "quote", url("/"), "NOOP"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("> PASS ****"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find(server->password()), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("> NOOP\n200"), std::string::npos) << run.out;
+}
+
+TEST_P(Cli, FailuresExitNonZeroWithTheServersReply)
+{
+    CliRun wrong = run_cli({"ls", url("/", "not-the-password")});
+    EXPECT_NE(wrong.status, 0);
+    EXPECT_NE(wrong.err.find("530"), std::string::npos) << wrong.err;
+
+    CliRun missing = run_cli({"get", url("/no-such-file"), local("x")});
+    EXPECT_NE(missing.status, 0);
+    EXPECT_NE(missing.err.find("550"), std::string::npos) << missing.err;
+    EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1)
+        << "one clear line: " << missing.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, Cli, ::testing::Values(Kind::Vsftpd, Kind::Pyftpdlib),
+                         [](const auto& info) {
+                             return info.param == Kind::Vsftpd ? "Vsftpd" : "Pyftpdlib";
+                         });
+
+TEST(CliWithoutServer, ARefusedConnectionAndAListingFile)
+{
+    CliRun refused = run_cli({"ls", "ftp://u:p@127.0.0.1:1/"});
+    EXPECT_NE(refused.status, 0);
+    EXPECT_NE(refused.err.find("10061"), std::string::npos) << refused.err;
+
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("listing.txt").toStdString();
+    test::write_file(path,
+                     "total 2\r\ndrwxr-xr-x 2 ftp ftp 512 Jan 15 2003 pub\r\n01-15-04 10:30AM <DIR> dos\r\n");
+    CliRun parsed = run_cli({"parse-listing", QString::fromStdString(path)});
+    ASSERT_EQ(parsed.status, 0) << parsed.err;
+    EXPECT_EQ(parsed.out,
+              "1\tpub\t512\tJan 15 2003\tdrwxr-xr-x\tftp\tftp\t2\t\n1\tdos\t\t01-15-04 10:30AM\t\t\t\t\t\n");
+}
+
+} // namespace
+} // namespace kestovan
