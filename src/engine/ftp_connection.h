@@ -129,6 +129,7 @@ struct FtpCommand {
     void* user_data2 = nullptr;
     std::int64_t size = 0;           // upload: local file size; download: size announced in the 150 reply
     std::int64_t restart_offset = 0; // the offset this transfer (or its REST) was queued with
+    std::int64_t listed_size = 0;    // download: the size the listing showed (for progress only)
     std::string reply;               // during the callback: the reply line that ended the command
     std::string reply_lines;         // every reply line received while this command was at the head
     // Set when the transfer went wrong on our side or on the data connection; the final reply then

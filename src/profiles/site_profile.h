@@ -73,6 +73,7 @@ struct SiteProfile {
     std::optional<std::string> refresh_path;
     DirEntry* refresh_node = nullptr;
     Task* batch_task = nullptr;
+    std::string log; // the session log: colour-tagged entries, each ended by CR LF
 };
 
 // The stored password form: three decimal digits per byte. For a byte c at position i, with

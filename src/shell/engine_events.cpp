@@ -1,0 +1,251 @@
+#include "shell/engine_events.h"
+
+#include "engine/control_channel.h"
+#include "platform/clock.h"
+#include "profiles/site_profile.h"
+#include "ui/language.h"
+#include "ui/prompts.h"
+#include "ui/string_ids.h"
+
+#include <algorithm>
+
+namespace kestovan {
+
+namespace {
+
+int fixed_error_text(EngineError sub)
+{
+    switch (sub) {
+    case ERR_LISTEN: return IDS_ERR_SOCKET_LISTEN;
+    case ERR_SOCKET: return IDS_ERR_SOCKET_CREATE;
+    case ERR_BIND: return IDS_ERR_SOCKET_BIND;
+    case ERR_SELECT: return IDS_ERR_SOCKET_SELECT;
+    case ERR_SOCKNAME: return IDS_ERR_SOCKET_NAME;
+    case ERR_MEMORY: return IDS_ERR_SOCKET_MEMORY;
+    default: return 0;
+    }
+}
+
+std::string trimmed(std::string_view text)
+{
+    std::string line(text);
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n' || line.back() == ' '))
+        line.pop_back();
+    return line;
+}
+
+std::string without_line_breaks(std::string text)
+{
+    for (std::size_t pos; (pos = text.find("\r\n")) != std::string::npos;)
+        text.erase(pos, 2);
+    return text;
+}
+
+} // namespace
+
+void EngineEventHandler::log_line(FtpConnection* conn, std::string_view text, std::uint32_t colour)
+{
+    std::string line = mask_password(trimmed(text));
+    FtpConnection* control = conn && conn->parent ? conn->parent : conn;
+    if (control && !control->queue.empty()) {
+        const std::string request = trimmed(control->queue.front()->text);
+        if (!request.empty() && line.find(request) != std::string::npos)
+            colour = LOG_BLACK;
+    }
+    Session* session = ctx_.session_of(conn);
+    ctx_.log.append(session ? session->profile : nullptr, line, colour);
+    ctx_.status.set_text(STATUS_MESSAGE, without_line_breaks(line));
+}
+
+int EngineEventHandler::handle(std::int32_t code, FtpConnection* conn, const EventArg& arg)
+{
+    if (rate_sample)
+        rate_sample(conn);
+    if (!conn && event_code(code) != EV_STATUS)
+        return 0;
+    switch (event_code(code)) {
+    case EV_TICK:
+        ctx_.status.advance_activity(now_ms());
+        if (ctx_.engine.global_rate() != 0)
+            ctx_.status.set_text(STATUS_RATE,
+                                 format_task_rate(static_cast<float>(ctx_.engine.global_rate())));
+        return 1;
+    case EV_RECEIVED: transfer_progress(conn, true); return 1;
+    case EV_SENT: transfer_progress(conn, false); return 1;
+    case EV_STATUS:
+        if (arg.text.empty())
+            return 0;
+        ctx_.status.set_text(STATUS_MESSAGE, std::string(arg.text));
+        return 1;
+    case EV_IDLE: {
+        Session* session = ctx_.session_of(conn);
+        SiteProfile* profile = session ? session->profile : nullptr;
+        if (profile && profile->refresh_path && profile->refresh_node && conn->busy == 0 &&
+            conn->queue.empty()) {
+            std::string path = *profile->refresh_path;
+            profile->refresh_path.reset();
+            if (sessions_.request_node_listing)
+                sessions_.request_node_listing(*session, *profile->refresh_node);
+        }
+        ctx_.status.clear_transfer();
+        ctx_.view->command_states_changed();
+        return 1;
+    }
+    case EV_ERROR: {
+        ctx_.sounds.play(SOUND_FTP_ERROR);
+        const EngineError sub = event_subcode(code);
+        if (int id = fixed_error_text(sub)) {
+            log_line(conn, load_string(id), LOG_BLUE);
+        } else if (sub == ERR_LOCAL_FILE) {
+            ctx_.prompts.message(load_string(IDS_CAPTION_ERROR), load_string(IDS_ERR_OPEN_FOR_WRITING),
+                                 PromptIcon::Error);
+        } else if (!arg.text.empty()) {
+            // Replies that failed a command, and our own protocol and argument refusals.
+            log_line(conn, arg.text, LOG_BLUE);
+        }
+        return 1;
+    }
+    case EV_LOG:
+        if (arg.text.empty())
+            return 0;
+        log_line(conn, arg.text, LOG_MAROON);
+        return 1;
+    case EV_COMMAND_START:
+        if (arg.number == CMD_RETR || arg.number == CMD_STOR || arg.number == CMD_APPE) {
+            Session* session = ctx_.session_of(conn);
+            if (session && !conn->queue.empty()) {
+                const FtpCommand& command = *conn->queue.front();
+                std::string name = command.text.substr(5);
+                name = trimmed(name);
+                const std::int64_t size = command.size > 0 ? command.size : command.listed_size;
+                Task& row =
+                    ctx_.tasks.add_row(session, session->profile,
+                                       arg.number == CMD_RETR ? ROW_DOWNLOAD : ROW_UPLOAD, name, size);
+                session->task_row = &row;
+                ctx_.view->command_states_changed();
+            }
+        }
+        return 1;
+    case EV_CONNECTED: {
+        Session* session = ctx_.session_of(conn);
+        std::string server = session && session->profile ? ctx_.server_of(session->profile) : conn->host;
+        if (conn->role == ROLE_CONTROL)
+            ctx_.log.append(session ? session->profile : nullptr, format_string(IDS_LOG_CONNECTED_TO, server),
+                            LOG_GREEN);
+        return 1;
+    }
+    case EV_SOCKET_ERROR: {
+        const auto error = arg.number;
+        if (error >= 10051 && error <= 10065) {
+            Session* session = ctx_.session_of(conn);
+            if (session && session->profile && session->profile->sessions == session) {
+                session->state = SESSION_IDLE;
+                if (session->profile->node)
+                    ctx_.view->tree_item_changed(*session->profile->node);
+                ctx_.unlink_session(*session);
+            }
+        } else {
+            ctx_.status.set_text(STATUS_MESSAGE,
+                                 format_string(IDS_STATUS_WINSOCK_ERROR, static_cast<int>(error)));
+        }
+        return 1;
+    }
+    case EV_CLOSED: connection_closed(conn); return 1;
+    case EV_NEED_PASSWORD: ask_password(conn); return 1;
+    case EV_QUEUED: ctx_.view->command_states_changed(); return 1;
+    case EV_TIMEOUT: log_line(conn, load_string(IDS_LOG_CONNECT_TIMEOUT), LOG_MAROON); return 1;
+    case EV_CONNECTING:
+    case EV_RESOLVING: return 1;
+    }
+    return 1;
+}
+
+void EngineEventHandler::transfer_progress(FtpConnection* conn, bool download)
+{
+    if (ctx_.engine.global_rate() != 0)
+        ctx_.status.set_text(STATUS_RATE, format_task_rate(static_cast<float>(ctx_.engine.global_rate())));
+    if (conn->role != ROLE_DOWNLOAD && conn->role != ROLE_UPLOAD)
+        return;
+    Session* session = ctx_.session_of(conn);
+    if (!session || !session->task_row)
+        return;
+    Task& row = *session->task_row;
+    std::int64_t total = 0;
+    if (conn->parent && !conn->parent->queue.empty()) {
+        const FtpCommand& command = *conn->parent->queue.front();
+        total = command.size > 0 ? command.size : command.listed_size;
+    }
+    ctx_.tasks.update_row(row, conn->restart_offset, conn->byte_total, total, conn->rate * 1000.0f);
+    DirEntry* selected_site = ctx_.site_node_of(ctx_.selected);
+    if (!selected_site || ctx_.profile_of(selected_site) == session->profile ||
+        !ctx_.is_connected(selected_site))
+        ctx_.status.set_text(STATUS_PERCENT, row.percent_text.value_or(""));
+    ctx_.status.set_text(STATUS_MESSAGE,
+                         load_string(download ? IDS_STATUS_DOWNLOADING : IDS_STATUS_UPLOADING));
+}
+
+void EngineEventHandler::ask_password(FtpConnection* conn)
+{
+    Session* session = ctx_.session_of(conn);
+    DirEntry* site = session && session->profile ? session->profile->node : nullptr;
+    std::optional<std::string> password;
+    if (!ctx_.unattended)
+        password = ctx_.prompts.password(format_string(IDS_ASK_PASSWORD, site ? site->name : conn->host));
+    // The dialog ran its own event loop: the connection may be gone.
+    if (!ctx_.engine.is_live_connection(conn))
+        return;
+    if (password && !password->empty())
+        resend_password(ctx_.engine, *conn, *password);
+    else
+        close_session(ctx_.engine, *conn);
+}
+
+void EngineEventHandler::connection_closed(FtpConnection* conn)
+{
+    if (conn->role == ROLE_LIST)
+        return;
+    if (conn->role == ROLE_UPLOAD || conn->role == ROLE_DOWNLOAD) {
+        ctx_.status.clear_transfer();
+        return;
+    }
+    Session* session = ctx_.session_of(conn);
+    SiteProfile* profile = session ? session->profile : nullptr;
+    if (session) {
+        session->state = SESSION_IDLE;
+        if (profile && profile->node)
+            ctx_.view->tree_item_changed(*profile->node);
+        ctx_.unlink_session(*session);
+    }
+    ctx_.status.clear_transfer();
+    const std::string line =
+        format_string(IDS_LOG_DISCONNECTED_FROM, profile ? ctx_.server_of(profile) : conn->host);
+    ctx_.log.append(profile, line, LOG_NAVY);
+    ctx_.status.set_text(STATUS_MESSAGE, line);
+    ctx_.view->command_states_changed();
+    ctx_.view->title_changed();
+    ctx_.view->terminal_log_changed(profile);
+    if (!session)
+        return;
+    if (profile && profile->temporary && profile->node) {
+        DirEntry* node = profile->node;
+        ctx_.free_session(*session);
+        ctx_.view->tree_node_removing(*node);
+        if (ctx_.current_session_node && ctx_.site_node_of(ctx_.current_session_node) == node)
+            ctx_.current_session_node = nullptr;
+        if (ctx_.selected && ctx_.site_node_of(ctx_.selected) == node)
+            ctx_.selected = nullptr;
+        if (ctx_.shown_folder && ctx_.site_node_of(ctx_.shown_folder) == node)
+            ctx_.shown_folder = nullptr;
+        std::erase_if(ctx_.tree, [&](const auto& n) { return n.get() == node; });
+        return;
+    }
+    if (profile && profile->batch_task && batch_connection_closed) {
+        Task* task = profile->batch_task;
+        batch_connection_closed(*session, task);
+    }
+    if (Session* still = ctx_.find_session(session))
+        ctx_.free_session(*still);
+    ctx_.sounds.play(SOUND_FTP_DISCONNECT);
+}
+
+} // namespace kestovan

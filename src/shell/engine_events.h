@@ -1,0 +1,36 @@
+// The shell's handler of every engine event: log lines, status texts, Tasks rows, session states and
+// the end of connections.
+#pragma once
+
+#include "shell/session_control.h"
+
+#include <functional>
+
+namespace kestovan {
+
+class EngineEventHandler {
+public:
+    EngineEventHandler(ShellContext& ctx, SessionControl& sessions) : ctx_(ctx), sessions_(sessions) {}
+
+    // 1 when handled; 0 without a connection, or for a text event without text.
+    int handle(std::int32_t code, FtpConnection* conn, const EventArg& arg);
+
+    // Logs an engine line for the connection's profile: trailing line ends and blanks removed, a
+    // password masked, black when it holds the text of the connection's request.
+    void log_line(FtpConnection* conn, std::string_view text, std::uint32_t colour);
+
+    // Fed with every event: the transfer rate sampler of the rate display.
+    std::function<void(FtpConnection*)> rate_sample;
+    // A listing or other data whose text should go to the log in green (typed LIST/NLST): set by the
+    // typed commands for the connection that runs them.
+    std::function<void(Session&, Task*)> batch_connection_closed;
+
+private:
+    void connection_closed(FtpConnection* conn);
+    void transfer_progress(FtpConnection* conn, bool download);
+    void ask_password(FtpConnection* conn);
+    ShellContext& ctx_;
+    SessionControl& sessions_;
+};
+
+} // namespace kestovan

@@ -1,0 +1,343 @@
+#include "shell/remote_browser.h"
+
+#include "common/paths.h"
+#include "engine/command_set.h"
+#include "profiles/site_profile.h"
+#include "settings/settings.h"
+#include "ui/language.h"
+#include "ui/prompts.h"
+#include "ui/string_ids.h"
+#include "views/listing_merge.h"
+#include "views/listing_request.h"
+#include "views/name_pattern.h"
+
+#include <filesystem>
+#include <memory>
+
+namespace kestovan {
+
+namespace {
+
+std::int64_t parse_size(const std::optional<std::string>& text)
+{
+    if (!text)
+        return 0;
+    try {
+        return std::stoll(*text);
+    } catch (...) {
+        return 0;
+    }
+}
+
+std::string collapse_slashes(std::string text)
+{
+    for (std::size_t pos; (pos = text.find("//")) != std::string::npos;)
+        text.erase(pos, 1);
+    return text;
+}
+
+} // namespace
+
+bool is_safe_local_name(std::string_view name)
+{
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+}
+
+RemoteBrowser::RemoteBrowser(ShellContext& ctx, SessionControl& sessions, EngineEventHandler& events)
+    : ctx_(ctx), sessions_(sessions), events_(events)
+{
+    parent_row_.kind = KIND_PARENT;
+    parent_row_.name = "..";
+    sessions_.request_node_listing = [this](Session& session, DirEntry& node) {
+        request_listing(session, node, listing_path(node), false);
+    };
+    sessions_.set_runner(OP_LIST, [this](Session& record) {
+        if (record.operation_node)
+            request_listing(record, *record.operation_node, record.operation_text, false);
+    });
+    sessions_.set_runner(OP_DOWNLOAD, [this](Session& record) {
+        run_downloads(record, record.operation_entries, record.operation_text);
+    });
+}
+
+std::string RemoteBrowser::listing_path(const DirEntry& node)
+{
+    if (node.kind == KIND_LINK && node.link_target)
+        return *node.link_target;
+    return node.path.value_or("");
+}
+
+void RemoteBrowser::request_listing(Session& session, DirEntry& folder, const std::string& path,
+                                    bool may_spawn)
+{
+    FtpConnection* conn = ctx_.live_connection(session);
+    if (may_spawn && ctx_.shown_folder && ctx_.is_busy(ctx_.shown_folder)) {
+        sessions_.spawn_connection(&folder, {}, {}, path, OP_LIST);
+        return;
+    }
+    if (!conn)
+        return;
+    DirEntry* target = &folder;
+    kestovan::request_listing(ctx_.engine, conn, path, [this, target, path](FtpConnection& c, bool ok) {
+        // The tree may have changed while the listing ran.
+        if (ctx_.node_alive(target))
+            listing_completed(c, *target, ok, path);
+        return 1;
+    });
+}
+
+void RemoteBrowser::listing_completed(FtpConnection& conn, DirEntry& folder, bool ok,
+                                      const std::optional<std::string>& path)
+{
+    if (!ok)
+        return;
+    if (ctx_.selected && ctx_.selected->parent == &folder)
+        ctx_.selected = nullptr;
+    Session* session = ctx_.session_of(&conn);
+    ListingOptions options;
+    options.sort = ctx_.settings.flag(KEY_SORT);
+    options.session = session ? session->profile : folder.find_session();
+    if (options.session && options.session->remote_folder)
+        options.start_folder = *options.session->remote_folder;
+    const FtpConnection* data = conn.data_connection;
+    if (options.sort)
+        ctx_.status.set_text(STATUS_MESSAGE, load_string(IDS_STATUS_SORTING));
+    ListingMergeResult result =
+        merge_listing(folder, data ? std::string_view(data->buffer) : std::string_view(), data != nullptr,
+                      folder.kind == KIND_SITE ? path : std::nullopt, options);
+    if (options.sort)
+        ctx_.status.set_text(STATUS_MESSAGE, "");
+    if (!result.subject)
+        return;
+    if (result.directory_failed)
+        events_.log_line(&conn, load_string(IDS_ERR_DIRECTORY_COMMAND_F101), LOG_BLUE);
+    ctx_.view->tree_children_changed(*result.subject);
+    if (result.subject == ctx_.shown_folder)
+        ctx_.view->remote_list_changed();
+}
+
+std::vector<DirEntry*> RemoteBrowser::rows() const
+{
+    std::vector<DirEntry*> out;
+    DirEntry* node = ctx_.shown_folder;
+    if (!node)
+        return out;
+    const bool first_is_parent = !node->children.empty() && node->children.front()->kind == KIND_PARENT;
+    const bool connected = ctx_.is_connected(node);
+    const bool shallow = !node->parent || node->parent->kind == KIND_PROFILE_FOLDER ||
+                         (node->children.empty() && !node->listed());
+    if (!first_is_parent && !(!connected && shallow) && node->kind != KIND_PROFILE_FOLDER &&
+        node->kind != KIND_URL_PROFILE)
+        out.push_back(const_cast<DirEntry*>(&parent_row_));
+    const bool filtering = filter_bar_ && !remote_mask_.empty();
+    for (const auto& child : node->children) {
+        const bool always =
+            child->kind == KIND_FOLDER || child->kind == KIND_LINK || child->kind == KIND_PARENT;
+        if (!filtering || always || match_pattern(remote_mask_, child->name))
+            out.push_back(child.get());
+    }
+    return out;
+}
+
+void RemoteBrowser::show_folder(DirEntry* node)
+{
+    ctx_.shown_folder = node;
+    ctx_.view->remote_list_changed();
+}
+
+std::string RemoteBrowser::status_text(const DirEntry* node) const
+{
+    if (!node)
+        return {};
+    const std::string server = ctx_.server_of(ctx_.profile_of(node));
+    if (node->kind == KIND_SITE || node->kind == KIND_URL_PROFILE || node->kind == KIND_PROFILE_FOLDER)
+        return server;
+    std::string path = node->path.value_or("");
+    if (node->kind == KIND_FILE && (path.empty() || path.substr(path.rfind('/') + 1) != node->name))
+        path = join_remote(path, node->name);
+    return collapse_slashes(server + "/" + path);
+}
+
+void RemoteBrowser::select_node(DirEntry* node)
+{
+    if (!node)
+        return;
+    if (ctx_.shown_folder && ctx_.shown_folder != node)
+        ctx_.previous_folder = ctx_.shown_folder;
+    ctx_.selected = node;
+    if (ctx_.profile_of(node))
+        ctx_.current_session_node = node;
+    if (ctx_.shown_folder != node)
+        show_folder(node);
+    ctx_.view->title_changed();
+    ctx_.view->command_states_changed();
+    ctx_.status.set_text(STATUS_MESSAGE, status_text(node));
+}
+
+void RemoteBrowser::open_row(DirEntry* row)
+{
+    if (!row)
+        return;
+    switch (row->kind) {
+    case KIND_FOLDER:
+    case KIND_LINK: {
+        if (!row->children.empty()) {
+            select_node(row);
+            return;
+        }
+        Session* session = ctx_.first_session(row);
+        select_node(row);
+        if (session && ctx_.is_connected(row))
+            request_listing(*session, *row, listing_path(*row), true);
+        else
+            sessions_.queue_pending(row, nullptr, {}, {}, OP_LIST, listing_path(*row));
+        return;
+    }
+    case KIND_SITE:
+        if (!ctx_.is_connected(row))
+            sessions_.connect(row, true);
+        select_node(row);
+        return;
+    case KIND_URL_PROFILE:
+        if (row->children.empty() && sessions_.fetch_url_profile)
+            sessions_.fetch_url_profile(*row);
+        select_node(row);
+        return;
+    case KIND_PROFILE_FOLDER: select_node(row); return;
+    case KIND_PARENT: {
+        DirEntry* shown = ctx_.shown_folder;
+        if (!shown)
+            return;
+        if (shown->kind == KIND_SITE && ctx_.is_connected(shown)) {
+            std::string path = shown->path.value_or("");
+            auto slash = path.rfind('/');
+            path = slash == std::string::npos ? std::string() : path.substr(0, slash);
+            if (path.empty())
+                path = "/";
+            ctx_.view->tree_node_removing(*shown);
+            shown->children.clear();
+            ctx_.view->tree_children_changed(*shown);
+            ctx_.view->remote_list_changed();
+            if (Session* session = ctx_.first_session(shown))
+                request_listing(*session, *shown, path, true);
+        } else if (shown->parent) {
+            select_node(shown->parent);
+        }
+        return;
+    }
+    case KIND_FILE:
+    case KIND_WEB_LINK:
+    default:
+        download_entries(ctx_.current_session_node ? ctx_.current_session_node : row, {row},
+                         ctx_.local_folder);
+        return;
+    }
+}
+
+void RemoteBrowser::go_back()
+{
+    if (ctx_.previous_folder)
+        select_node(ctx_.previous_folder);
+}
+
+void RemoteBrowser::refresh()
+{
+    DirEntry* shown = ctx_.shown_folder;
+    if (!shown || !ctx_.is_connected(shown))
+        return;
+    if (Session* session = ctx_.first_session(shown))
+        request_listing(*session, *shown, listing_path(*shown), true);
+}
+
+void RemoteBrowser::set_remote_mask(std::string mask, bool bar_shown)
+{
+    remote_mask_ = std::move(mask);
+    filter_bar_ = bar_shown;
+    ctx_.view->remote_list_changed();
+}
+
+void RemoteBrowser::download_entries(DirEntry* session_node, const std::vector<DirEntry*>& entries,
+                                     const std::string& folder)
+{
+    DirEntry* node = session_node;
+    if (!node || entries.empty())
+        return;
+    if (!ctx_.is_connected(node)) {
+        sessions_.queue_pending(node, nullptr, entries, {}, OP_DOWNLOAD, folder);
+        return;
+    }
+    Session* session = ctx_.first_session(node);
+    if (ctx_.is_busy(node)) {
+        sessions_.spawn_connection(node, entries, {}, folder, OP_DOWNLOAD);
+        return;
+    }
+    run_downloads(*session, entries, folder);
+}
+
+void RemoteBrowser::run_downloads(Session& session, const std::vector<DirEntry*>& entries,
+                                  const std::string& folder)
+{
+    int answer = EXISTS_NO;
+    for (DirEntry* entry : entries) {
+        if (!ctx_.find_session(&session) || !download_one(session, *entry, folder, answer))
+            break;
+    }
+}
+
+bool RemoteBrowser::download_one(Session& session, DirEntry& entry, const std::string& folder, int& answer)
+{
+    if (entry.kind != KIND_FILE && entry.kind != KIND_LINK)
+        return true;
+    FtpConnection* conn = ctx_.live_connection(session);
+    if (!conn)
+        return false;
+    const std::string name =
+        ctx_.rename_rules ? rename_for_download(*ctx_.rename_rules, entry.name) : entry.name;
+    if (!is_safe_local_name(name)) {
+        events_.log_line(conn, "Not downloaded: the name '" + entry.name + "' is not a safe local file name.",
+                         LOG_BLUE);
+        return true;
+    }
+    const std::string local = join_local(folder, name);
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(local, ec);
+    const std::int64_t remote_size = parse_size(entry.size);
+    std::int64_t local_size = exists ? static_cast<std::int64_t>(std::filesystem::file_size(local, ec)) : 0;
+    if (ec)
+        local_size = 0;
+    const std::string remote = entry.path.value_or(entry.name);
+    if (answer != EXISTS_YES_TO_ALL && exists) {
+        answer = ctx_.prompts.file_exists(format_string(IDS_ASK_REPLACE_FILE, remote, local),
+                                          remote_size > local_size);
+        if (!ctx_.find_session(&session) || !ctx_.live_connection(session))
+            return false;
+    }
+    if (!exists && answer == EXISTS_NO)
+        answer = EXISTS_YES;
+    if (answer == EXISTS_CANCEL)
+        return false;
+    if (answer == EXISTS_NO)
+        return true;
+    Session* record = &session;
+    auto completed = [this, record, local, folder](FtpConnection&, bool ok) {
+        Session* live = ctx_.find_session(record);
+        if (live && live->task_row)
+            ctx_.tasks.finish_row(*live->task_row, ok);
+        if (ok) {
+            ctx_.sounds.play(SOUND_FTP_DOWNLOAD);
+            if (folder == ctx_.local_folder)
+                ctx_.view->local_list_changed();
+        }
+        return 1;
+    };
+    FtpCommand* command =
+        answer == EXISTS_RESTART
+            ? send_retr_resume(ctx_.engine, conn, remote, local, ctx_.binary(), local_size, completed)
+            : send_retr(ctx_.engine, conn, remote, local, ctx_.binary(), completed);
+    if (command)
+        command->listed_size = remote_size;
+    return true;
+}
+
+} // namespace kestovan

@@ -1,0 +1,161 @@
+#include "shell/shell.h"
+
+#include "platform/window.h"
+#include "profiles/site_profile.h"
+#include "ui/language.h"
+#include "ui/prompts.h"
+#include "ui/string_ids.h"
+
+namespace kestovan {
+
+namespace {
+constexpr std::uint32_t TIMER_HAMMER = 996;
+}
+
+Shell::Shell(Window& window, Engine& engine, Settings& settings, Prompts& prompts, Sounds& sounds)
+    : ctx_(window, engine, settings, prompts, sounds), sessions_(ctx_), events_(ctx_, sessions_),
+      browser_(ctx_, sessions_, events_), typed_(ctx_, sessions_, events_, browser_)
+{
+    register_commands();
+    filter_id_ = window.install_filter([this](const Message& m) {
+        if (m.id == WM_TIMER && m.wparam == TIMER_HAMMER) {
+            sessions_.hammer_tick();
+            return true;
+        }
+        if (m.id == WM_COMMAND)
+            return run_command(static_cast<int>(m.wparam & 0xFFFF));
+        return false;
+    });
+}
+
+Shell::~Shell()
+{
+    ctx_.window.remove_filter(filter_id_);
+}
+
+bool Shell::start_engine(int timeout_ms)
+{
+    return ctx_.engine.engine_init(ctx_.window, timeout_ms,
+                                   [this](std::int32_t code, FtpConnection* conn, const EventArg& arg) {
+                                       events_.handle(code, conn, arg);
+                                   }) == 1;
+}
+
+bool Shell::run_command(int id)
+{
+    auto it = commands_.find(id);
+    if (it == commands_.end() || !it->second)
+        return false;
+    auto handler = it->second; // a handler may replace itself
+    handler();
+    return true;
+}
+
+void Shell::register_commands()
+{
+    auto connect_selected = [this] {
+        if (ctx_.selected)
+            sessions_.connect(ctx_.selected, false);
+        else
+            ctx_.view->open_profile_manager(nullptr);
+    };
+    auto disconnect_current = [this] {
+        sessions_.disconnect(ctx_.current_session_node);
+        ctx_.view->command_states_changed();
+    };
+    auto hammer_current = [this] { sessions_.start_hammer(ctx_.current_session_node); };
+    auto stop_hammer_current = [this] {
+        sessions_.stop_hammer(ctx_.current_session_node);
+        ctx_.view->command_states_changed();
+    };
+    auto refresh = [this] { browser_.refresh(); };
+    commands_[cmd::DISCONNECT_ALL] = [this] {
+        ctx_.engine.destroy_all_connections();
+        ctx_.status.set_text(STATUS_MESSAGE, "");
+        ctx_.status.clear_transfer();
+        ctx_.view->command_states_changed();
+    };
+    commands_[cmd::CONNECT_BUTTON] = [this] { connect_button(); };
+    commands_[cmd::HAMMER_TOOLBAR] = [this] {
+        DirEntry* node = ctx_.selected ? ctx_.selected : ctx_.current_session_node;
+        if (node && node->kind == KIND_URL_PROFILE) {
+            sessions_.connect(node, false);
+            return;
+        }
+        DirEntry* current = ctx_.current_session_node;
+        if (current && !ctx_.is_busy(current) && !ctx_.is_connected(current))
+            sessions_.start_hammer(current);
+    };
+    commands_[cmd::DISCONNECT_TOOLBAR] = disconnect_current;
+    commands_[cmd::DISCONNECT_MENU] = disconnect_current;
+    commands_[cmd::DISCONNECT_LIST_MENU] = disconnect_current;
+    commands_[cmd::CONNECT_TREE] = connect_selected;
+    commands_[cmd::CONNECT_LIST] = connect_selected;
+    commands_[cmd::HAMMER_TREE] = hammer_current;
+    commands_[cmd::HAMMER_LIST] = hammer_current;
+    commands_[cmd::HAMMER_STOP_TREE] = stop_hammer_current;
+    commands_[cmd::HAMMER_STOP_LIST] = stop_hammer_current;
+    commands_[cmd::REFRESH_TREE] = refresh;
+    commands_[cmd::REFRESH_LIST] = refresh;
+    commands_[cmd::SAVE_LOG] = [this] { save_log(); };
+    for (int id : {cmd::COMMAND_MENU, cmd::COMMAND_LIST, cmd::COMMAND_TREE, cmd::COMMAND_BUTTON})
+        commands_[id] = [this] { command_dialog(); };
+}
+
+void Shell::connect_button()
+{
+    if (!ctx_.selected && ctx_.current_session_node)
+        ctx_.selected = ctx_.current_session_node;
+    DirEntry* node = ctx_.selected;
+    if (!node)
+        return;
+    if (node->kind == KIND_URL_PROFILE || node->kind == KIND_WEB_LINK) {
+        sessions_.connect(node, false);
+    } else if (ctx_.is_transferring(ctx_.current_session_node) ||
+               ctx_.is_connected(ctx_.current_session_node) ||
+               (ctx_.first_session(node) && ctx_.first_session(node)->state == SESSION_CONNECTING)) {
+        sessions_.connect(node, false);
+    } else if (SiteProfile* profile =
+                   ctx_.profile_of(ctx_.current_session_node ? ctx_.current_session_node : node);
+               profile && profile->hammer_attempt != 0) {
+        sessions_.stop_hammer(ctx_.current_session_node ? ctx_.current_session_node : node);
+    } else {
+        sessions_.start_hammer(node);
+    }
+    ctx_.view->command_states_changed();
+}
+
+void Shell::save_log()
+{
+    auto file = ctx_.prompts.save_file(load_string(IDS_DLG_SAVE_SESSION_LOG), ctx_.working_folder.string(),
+                                       "log.txt", "*.txt");
+    if (!file)
+        return;
+    const SiteProfile* profile = ctx_.profile_of(ctx_.current_session_node);
+    if (!SessionLog::save(profile, *file))
+        ctx_.prompts.message(load_string(IDS_CAPTION_ERROR), load_string(IDS_ERR_OPEN_FOR_WRITING),
+                             PromptIcon::Error);
+}
+
+void Shell::command_dialog()
+{
+    auto line = ctx_.prompts.text(load_string(IDS_DLG_COMMAND), load_string(IDS_PROMPT_FTP_COMMAND),
+                                  last_command_line_);
+    if (!line || line->empty())
+        return;
+    last_command_line_ = *line;
+    typed_.typed_command(ctx_.current_session_node, *line);
+}
+
+std::map<int, bool> Shell::command_states(const PaneState& panes) const
+{
+    return compute_command_states(ctx_, panes, sessions_.any_hammering());
+}
+
+int Shell::connect_button_caption() const
+{
+    const SiteProfile* profile = ctx_.profile_of(ctx_.current_session_node);
+    return kestovan::connect_button_caption(ctx_, profile && profile->hammer_attempt != 0);
+}
+
+} // namespace kestovan

@@ -1,0 +1,85 @@
+// The shell: the parts that act on sessions, put together on one message window, with the command
+// table of the commands that are pure logic. The main window (widgets) shows what the shell holds
+// and forwards gestures to it; commands it does not know here go on to the window's own handler.
+#pragma once
+
+#include "shell/command_states.h"
+#include "shell/typed_commands.h"
+
+#include <functional>
+#include <map>
+
+namespace kestovan {
+
+// Command identifiers of the main window used by the logic.
+namespace cmd {
+inline constexpr int CONNECT_MANAGER = 459;
+inline constexpr int CONNECT_TOOLBAR = 1875;
+inline constexpr int DISCONNECT_ALL = 288;
+inline constexpr int SAVE_LOG = 416;
+inline constexpr int QUIT = 414;
+inline constexpr int CONNECT_BUTTON = 2011;
+inline constexpr int HAMMER_TOOLBAR = 1107;
+inline constexpr int DISCONNECT_TOOLBAR = 1106;
+inline constexpr int DISCONNECT_MENU = 400;
+inline constexpr int DISCONNECT_LIST_MENU = 440;
+inline constexpr int CONNECT_TREE = 399;
+inline constexpr int CONNECT_LIST = 437;
+inline constexpr int HAMMER_TREE = 426;
+inline constexpr int HAMMER_LIST = 438;
+inline constexpr int HAMMER_STOP_TREE = 427;
+inline constexpr int HAMMER_STOP_LIST = 439;
+inline constexpr int REFRESH_TREE = 393;
+inline constexpr int REFRESH_LIST = 394;
+inline constexpr int REFRESH_BUTTON = 1858;
+inline constexpr int GO_BACK = 536;
+inline constexpr int COMMAND_MENU = 500;
+inline constexpr int COMMAND_LIST = 443;
+inline constexpr int COMMAND_TREE = 444;
+inline constexpr int COMMAND_BUTTON = 1879;
+inline constexpr int DEFERRED_STARTUP = 1104;
+} // namespace cmd
+
+class Shell {
+public:
+    Shell(Window& window, Engine& engine, Settings& settings, Prompts& prompts, Sounds& sounds);
+    ~Shell();
+    Shell(const Shell&) = delete;
+    Shell& operator=(const Shell&) = delete;
+
+    // Registers the shell's event handler with the engine (once); false when the engine refused.
+    bool start_engine(int timeout_ms);
+
+    [[nodiscard]] ShellContext& context() { return ctx_; }
+    [[nodiscard]] SessionControl& sessions() { return sessions_; }
+    [[nodiscard]] EngineEventHandler& events() { return events_; }
+    [[nodiscard]] RemoteBrowser& browser() { return browser_; }
+    [[nodiscard]] TypedCommands& typed() { return typed_; }
+
+    // The command table: a command id handled by the logic. Runs it and returns true, or false when
+    // the id is not the logic's (the window handles it).
+    bool run_command(int id);
+    void set_command(int id, std::function<void()> handler) { commands_[id] = std::move(handler); }
+    [[nodiscard]] bool has_command(int id) const { return commands_.contains(id); }
+
+    // Button 2011: connect, hammer, disconnect or cancel, by the selection and the session's state.
+    void connect_button();
+    void save_log();
+    void command_dialog();
+
+    [[nodiscard]] std::map<int, bool> command_states(const PaneState& panes) const;
+    [[nodiscard]] int connect_button_caption() const;
+
+private:
+    void register_commands();
+    ShellContext ctx_;
+    SessionControl sessions_;
+    EngineEventHandler events_;
+    RemoteBrowser browser_;
+    TypedCommands typed_;
+    std::map<int, std::function<void()>> commands_;
+    std::string last_command_line_;
+    int filter_id_ = 0;
+};
+
+} // namespace kestovan

@@ -1,0 +1,46 @@
+// What the shell logic asks of the window layer: redraws and small window actions. The main window
+// implements it; tests use the do-nothing base or record the calls.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+namespace kestovan {
+
+struct DirEntry;
+struct SiteProfile;
+
+class ShellView {
+public:
+    virtual ~ShellView() = default;
+    virtual void tree_item_changed(DirEntry&) {}
+    virtual void tree_children_changed(DirEntry&) {}
+    virtual void tree_node_removing(DirEntry&) {}
+    virtual void remote_list_changed() {}
+    virtual void local_list_changed() {}
+    virtual void command_states_changed() {}
+    virtual void title_changed() {}
+    virtual void recent_profiles_changed() {}
+    virtual void select_tree_node(DirEntry&) {}
+    virtual void open_profile_manager(DirEntry*) {}
+    virtual void terminal_log_changed(SiteProfile*) {}
+    // A command id posted to the main window's command table (2011 after "connect first?").
+    virtual void post_command(int) {}
+};
+
+// The sound events of the program; the sound subsystem plays what the settings assign.
+class Sounds {
+public:
+    virtual ~Sounds() = default;
+    virtual void play(std::string_view, bool wait_until_done = false) { (void)wait_until_done; }
+};
+
+inline constexpr std::string_view SOUND_PROGRAM_START = "ProgramStart";
+inline constexpr std::string_view SOUND_PROGRAM_EXIT = "ProgramExit";
+inline constexpr std::string_view SOUND_FTP_CONNECT = "FtpConnect";
+inline constexpr std::string_view SOUND_FTP_DISCONNECT = "FtpDisconnect";
+inline constexpr std::string_view SOUND_FTP_UPLOAD = "FtpUpload";
+inline constexpr std::string_view SOUND_FTP_DOWNLOAD = "FtpDownload";
+inline constexpr std::string_view SOUND_FTP_ERROR = "FtpError";
+
+} // namespace kestovan
