@@ -315,7 +315,15 @@ FtpCommand* send_data_command(Engine& e, FtpConnection* c)
     if (!c)
         return nullptr;
     auto callback = [&e](FtpConnection& conn, bool ok) { return data_command_callback(e, conn, ok); };
-    if (c->passive)
+    if (!c->passive && uses_socks(e, *c)) {
+        // SOCKS carries only connections we open (there is no BIND here), and a PORT would have the
+        // server connect to us past the proxy: the transfer goes passive instead.
+        const std::uint32_t serial = c->serial;
+        e.log_text(c, "Active mode cannot pass through a SOCKS proxy; this transfer uses passive mode.");
+        if (!e.is_live(c, serial))
+            return nullptr;
+    }
+    if (c->passive || uses_socks(e, *c))
         return queue_command(e, c, CMD_PASV, "PASV\r\n", callback);
     return queue_command(e, c, CMD_PORT, "PORT $", callback);
 }

@@ -394,7 +394,9 @@ bool Engine::on_read(const Message& m)
     if (select_event(m) & FD_READ) {
         run_state(*conn);
     } else if (select_event(m) & FD_CLOSE) {
-        if (conn->role != ROLE_CONTROL)
+        if (conn->state == ST_PROXY)
+            proxy_closed(*this, *conn);
+        else if (conn->role != ROLE_CONTROL)
             data_closed(*conn);
     }
     return true;
@@ -554,6 +556,9 @@ int Engine::step_new(FtpConnection& conn)
 {
     conn.buffer.clear();
     conn.buffer.shrink_to_fit();
+    // A record started over in the middle of a handshake connects to the proxy again, not to the
+    // target at the proxy's port.
+    conn.proxy_stage = 0;
     close_socket(conn);
     conn.socket = socket_open();
     if (!conn.socket) {
@@ -673,22 +678,33 @@ int Engine::receive_step(FtpConnection& conn)
     return deliver_received(conn, scratch_.data(), static_cast<std::size_t>(got));
 }
 
+int Engine::proxy_received(FtpConnection& conn, const char* data, std::size_t count)
+{
+    const std::uint32_t serial = conn.serial;
+    // The handshake may consume the front of the data; copy so it can move the rest down.
+    std::vector<char> copy(data, data + count);
+    if (proxy_step(*this, conn, copy.data(), count) < 0 || !is_live(&conn, serial))
+        return -1;
+    if (conn.state == ST_PROXY)
+        return 1;
+    if (conn.role != ROLE_CONTROL) {
+        // Through the proxy now: a data connection goes on as after a direct connect (an upload
+        // starts sending); what followed the proxy's reply is the transfer's first data.
+        conn.state = ST_CONNECTED;
+        if (step_connected(conn) < 0 || !is_live(&conn, serial))
+            return -1;
+        if (conn.role == ROLE_UPLOAD)
+            return 1;
+        conn.state = ST_READY;
+    }
+    return count == 0 ? 1 : deliver_received(conn, copy.data(), count);
+}
+
 int Engine::deliver_received(FtpConnection& conn, const char* data, std::size_t count)
 {
     const std::uint32_t serial = conn.serial;
-    if (conn.state == ST_PROXY) {
-        // The handshake may consume the front of the data; copy so it can move the rest down.
-        std::vector<char> copy(data, data + count);
-        if (proxy_step(*this, conn, copy.data(), count) < 0 || !is_live(&conn, serial))
-            return -1;
-        if (count == 0)
-            return 1;
-        conn.buffer.append(copy.data(), count);
-        raise(EV_RECEIVED, &conn);
-        if (is_live(&conn, serial) && conn.role == ROLE_CONTROL)
-            process_replies(*this, conn);
-        return is_live(&conn, serial) ? 1 : -1;
-    }
+    if (conn.state == ST_PROXY)
+        return proxy_received(conn, data, count);
     if (conn.file >= 0 && conn.role == ROLE_DOWNLOAD) {
         if (!write_all(conn.file, data, count)) {
             transfer_write_failed(*this, conn);

@@ -2,13 +2,16 @@
 // USER form of an FTP proxy, and the SOCKS 4 and SOCKS 5 handshakes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace kestovan {
 
 class Engine;
+class Settings;
 struct FtpConnection;
+struct ProxyPreferences;
 
 enum ProxyType : std::uint8_t {
     PROXY_NONE = 0,
@@ -26,10 +29,20 @@ struct ProxySettings {
     std::string local_host_name; // remembered after the first SOCKS 4 request that needed it
 };
 
+// Replaces the engine's proxy settings; the port becomes 21 unless a non-zero one is given. No
+// host, or a type outside 1..3, means no proxy. Records connect with the settings current when they
+// connect, so the shell calls this before each new session.
 void set_proxy(Engine& engine, int type, const std::string& host, int port, const std::string& user_name,
                const std::string& password);
 
+// The same from the stored preferences: their type, user name and password with `fhost` and
+// `fport` of the settings (see settings/proxy_settings.h for where they come from).
+void set_proxy(Engine& engine, const ProxyPreferences& preferences, const Settings& settings);
+
+// Whether a record connects to the proxy rather than to its own host.
 [[nodiscard]] bool is_proxied(const Engine& engine, const FtpConnection& conn);
+// Whether a record goes through a SOCKS proxy. SOCKS carries only connections we open, so such a
+// control connection transfers in passive mode (see send_data_command).
 [[nodiscard]] bool uses_socks(const Engine& engine, const FtpConnection& conn);
 // The host text's host part: after "//", after a user's "@" that precedes the first "/", cut at
 // "/" and ":".
@@ -40,8 +53,13 @@ void set_proxy(Engine& engine, int type, const std::string& host, int port, cons
 [[nodiscard]] int host_text_port(const std::string& host_text);
 
 // One step of a SOCKS handshake: at the connect (count 0) and with every read in ST_PROXY. It may
-// consume bytes from the front of `data`; `count` is updated to what is left. Returns 1, or -1 when
-// the record was failed or destroyed.
+// consume bytes from the front of `data`; `count` is updated to what is left. When the handshake
+// completes the record is in ST_READY with stage 0 and `data` holds what followed the proxy's
+// reply. A refusal, or an answer that is not SOCKS, fails the record at once with an
+// EV_ERROR/ERR_PROTOCOL text naming the proxy's answer (a data connection fails its transfer).
+// Returns 1, or -1 when the record was failed or destroyed.
 int proxy_step(Engine& engine, FtpConnection& conn, char* data, std::size_t& count);
+// The proxy closed the connection during the handshake: fails the record like a refusal; -1.
+int proxy_closed(Engine& engine, FtpConnection& conn);
 
 } // namespace kestovan

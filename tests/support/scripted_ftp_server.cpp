@@ -62,6 +62,18 @@ ScriptedFtpServer& ScriptedFtpServer::accept_control()
     return add(StepKind::ACCEPT_CONTROL);
 }
 
+ScriptedFtpServer& ScriptedFtpServer::use_control(std::size_t index)
+{
+    add(StepKind::USE_CONTROL);
+    steps_.back().control_index = index;
+    return *this;
+}
+
+ScriptedFtpServer& ScriptedFtpServer::expect_bytes(std::string bytes)
+{
+    return add(StepKind::EXPECT_BYTES, {}, {std::move(bytes)});
+}
+
 ScriptedFtpServer& ScriptedFtpServer::expect(std::string line)
 {
     return add(StepKind::EXPECT, std::move(line));

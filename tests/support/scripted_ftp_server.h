@@ -53,11 +53,14 @@ public:
     void set_step_timeout(std::chrono::milliseconds timeout);
 
     // Script steps, played in order after start(). Accepting the first control connection is implicit.
-    ScriptedFtpServer& accept_control();         // another control connection; it becomes the current one
-    ScriptedFtpServer& expect(std::string line); // the next command line, without CR LF, exactly
+    ScriptedFtpServer& accept_control(); // another control connection; it becomes the current one
+    ScriptedFtpServer& use_control(std::size_t index); // an earlier one (0: the first) becomes current again
+    ScriptedFtpServer& expect(std::string line);       // the next command line, without CR LF, exactly
     ScriptedFtpServer& expect_pattern(const std::string& pattern); // the whole line matches (ECMAScript)
     ScriptedFtpServer& expect_silence(std::chrono::milliseconds period); // no command line for period
     ScriptedFtpServer& expect_closed(); // the client closes the control connection, sending nothing more
+    // Exactly these bytes next on the control connection, whatever they are (a proxy handshake).
+    ScriptedFtpServer& expect_bytes(std::string bytes);
     ScriptedFtpServer& send(std::string bytes); // raw bytes on the control connection
     ScriptedFtpServer& send_split(std::vector<std::string> pieces, std::chrono::milliseconds pause);
     ScriptedFtpServer& reply(std::string_view line);                               // line + CR LF
@@ -92,7 +95,9 @@ public:
 private:
     enum class StepKind {
         ACCEPT_CONTROL,
+        USE_CONTROL,
         EXPECT,
+        EXPECT_BYTES,
         EXPECT_PATTERN,
         EXPECT_SILENCE,
         EXPECT_CLOSED,
@@ -114,6 +119,7 @@ private:
         std::optional<LinePattern> pattern;
         std::vector<std::string> pieces; // bytes to send, one write each
         std::chrono::milliseconds period{0};
+        std::size_t control_index = 0; // use_control
     };
     enum class Wait {
         READY,
@@ -139,6 +145,8 @@ private:
     bool run_expect(const Step& step);
     bool run_expect_silence(const Step& step);
     bool run_expect_closed();
+    bool run_expect_bytes(const Step& step);
+    bool run_use_control(const Step& step);
     bool run_send(const Step& step, int fd, bool substitute);
     bool run_accept_control();
     bool run_passive();
@@ -150,6 +158,7 @@ private:
 
     Wait wait_for(int fd, short events, Clock::time_point deadline) const;
     LineResult read_line(Clock::time_point deadline, std::string& line);
+    [[nodiscard]] Control* current_control();
     std::string write_piece(int fd, std::string_view bytes); // the error, empty when all went
     void start_data_connection(UniqueFd fd);
     bool fail(const std::string& what);
@@ -165,7 +174,8 @@ private:
     std::thread thread_;
 
     // Touched by the script thread only.
-    std::vector<Control> controls_; // every control connection accepted; the last is current
+    std::vector<Control> controls_; // every control connection accepted
+    std::size_t current_ = 0;       // index of the current one
     UniqueFd passive_listener_;
     UniqueFd data_;
     std::size_t step_index_ = 0;

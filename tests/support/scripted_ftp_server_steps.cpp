@@ -129,14 +129,16 @@ bool ScriptedFtpServer::run_step(const Step& step)
 {
     switch (step.kind) {
     case StepKind::ACCEPT_CONTROL: return run_accept_control();
+    case StepKind::USE_CONTROL: return run_use_control(step);
+    case StepKind::EXPECT_BYTES: return run_expect_bytes(step);
     case StepKind::EXPECT:
     case StepKind::EXPECT_PATTERN: return run_expect(step);
     case StepKind::EXPECT_SILENCE: return run_expect_silence(step);
     case StepKind::EXPECT_CLOSED: return run_expect_closed();
     case StepKind::SEND:
-        if (controls_.empty() || !controls_.back().fd.valid())
+        if (!current_control() || !current_control()->fd.valid())
             return fail("the control connection is closed");
-        return run_send(step, controls_.back().fd.get(), true);
+        return run_send(step, current_control()->fd.get(), true);
     case StepKind::PASSIVE: return run_passive();
     case StepKind::ACCEPT_DATA: return run_accept_data();
     case StepKind::CONNECT_ACTIVE: return run_connect_active();
@@ -154,8 +156,8 @@ bool ScriptedFtpServer::run_step(const Step& step)
         data_.reset();
         return true;
     case StepKind::CLOSE_CONTROL:
-        if (!controls_.empty())
-            controls_.back().fd.reset();
+        if (current_control())
+            current_control()->fd.reset();
         return true;
     case StepKind::PAUSE:
         if (wait_for(-1, 0, Clock::now() + step.period) == Wait::STOPPED)
@@ -205,14 +207,60 @@ bool ScriptedFtpServer::run_expect_closed()
     case LineResult::LINE: return fail("received " + in_quotes(without_cr(line)));
     case LineResult::CLOSED:
     case LineResult::ERROR: // a reset closes as well
-        if (!controls_.empty())
-            controls_.back().fd.reset();
+        if (current_control())
+            current_control()->fd.reset();
         return true;
     case LineResult::TIMED_OUT:
         return fail("the client kept the connection open for " + ms_text(step_timeout_));
     case LineResult::STOPPED: return fail("stopped");
     }
     return true;
+}
+
+bool ScriptedFtpServer::run_expect_bytes(const Step& step)
+{
+    Control* control = current_control();
+    if (!control || !control->fd.valid())
+        return fail("no control connection is open");
+    const std::string& wanted = step.pieces.front();
+    const auto deadline = step_deadline();
+    while (control->pending.size() < wanted.size()) {
+        switch (wait_for(control->fd.get(), POLLIN, deadline)) {
+        case Wait::READY: break;
+        case Wait::TIMED_OUT:
+            return fail("received only " + in_quotes(control->pending) + " within " + ms_text(step_timeout_));
+        case Wait::STOPPED: return fail("stopped");
+        }
+        char buffer[RECEIVE_CHUNK];
+        const ssize_t n = ::recv(control->fd.get(), buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n == 0)
+            return fail("the client closed the connection after " + in_quotes(control->pending));
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN)
+                continue;
+            return fail(std::string("the control connection failed: ") + std::strerror(errno));
+        }
+        control->pending.append(buffer, static_cast<std::size_t>(n));
+    }
+    const std::string received = control->pending.substr(0, wanted.size());
+    control->pending.erase(0, wanted.size());
+    if (received != wanted)
+        return fail("received " + in_quotes(received));
+    return true;
+}
+
+bool ScriptedFtpServer::run_use_control(const Step& step)
+{
+    const std::size_t index = step.control_index;
+    if (index >= controls_.size())
+        return fail("only " + std::to_string(controls_.size()) + " control connections were accepted");
+    current_ = index;
+    return true;
+}
+
+ScriptedFtpServer::Control* ScriptedFtpServer::current_control()
+{
+    return current_ < controls_.size() ? &controls_[current_] : nullptr;
 }
 
 bool ScriptedFtpServer::run_send(const Step& step, int fd, bool substitute)
@@ -250,6 +298,7 @@ bool ScriptedFtpServer::run_accept_control()
     if (!fd.valid())
         return fail(std::string("accept: ") + std::strerror(errno));
     controls_.emplace_back().fd = std::move(fd);
+    current_ = controls_.size() - 1;
     return true;
 }
 
@@ -393,11 +442,11 @@ ScriptedFtpServer::Wait ScriptedFtpServer::wait_for(int fd, short events, Clock:
 
 ScriptedFtpServer::LineResult ScriptedFtpServer::read_line(Clock::time_point deadline, std::string& line)
 {
-    if (controls_.empty() || !controls_.back().fd.valid()) {
+    if (!current_control() || !current_control()->fd.valid()) {
         line = "no control connection is open";
         return LineResult::ERROR;
     }
-    Control& control = controls_.back();
+    Control& control = *current_control();
     for (;;) {
         const auto end = control.pending.find('\n');
         if (end != std::string::npos) {
@@ -473,6 +522,8 @@ std::string ScriptedFtpServer::describe(const Step& step) const
         sent += piece;
     switch (step.kind) {
     case StepKind::ACCEPT_CONTROL: return "accept a control connection";
+    case StepKind::USE_CONTROL: return "use control connection " + std::to_string(step.control_index);
+    case StepKind::EXPECT_BYTES: return "expect the bytes " + in_quotes(sent);
     case StepKind::EXPECT: return "expect " + in_quotes(step.text);
     case StepKind::EXPECT_PATTERN: return "expect pattern /" + step.text + "/";
     case StepKind::EXPECT_SILENCE: return "expect no command for " + ms_text(step.period);
