@@ -1,6 +1,8 @@
 #include "cli/cli_arguments.h"
 
+#include "cli/web_commands.h"
 #include "engine/proxy.h"
+#include "settings/proxy_settings.h"
 
 #include <charconv>
 
@@ -23,8 +25,23 @@ bool parse_int(const std::string& text, int& value)
 
 } // namespace
 
+std::optional<ProxySpec> proxy_spec_from_system(const SystemProxy& system, std::string* error)
+{
+    ProxySpec spec;
+    spec.type = PROXY_FTP;
+    spec.port = 21;
+    if (!read_system_proxy(system, PROXY_PROTOCOL_FTP, spec.host, spec.port)) {
+        if (error)
+            *error = "--proxy env: the environment names no FTP proxy (ftp_proxy or all_proxy)";
+        return std::nullopt;
+    }
+    return spec;
+}
+
 std::optional<ProxySpec> parse_proxy_spec(const std::string& text, std::string* error)
 {
+    if (text == "env")
+        return proxy_spec_from_system(system_proxy_from_environment(), error);
     ProxySpec spec;
     std::string rest;
     for (auto [scheme, type] :
@@ -87,6 +104,17 @@ std::optional<CliArguments> parse_cli_arguments(const std::vector<std::string>& 
             if (!proxy)
                 return std::nullopt;
             result.options.proxy = *proxy;
+        } else if (arg == "--http-proxy") {
+            if (++i >= args.size())
+                return fail(error, "--http-proxy needs [http://][user[:password]@]host:port");
+            auto proxy = parse_http_proxy_spec(args[i], error);
+            if (!proxy)
+                return std::nullopt;
+            result.http_proxy = *proxy;
+        } else if (arg == "--ca-file") {
+            if (++i >= args.size())
+                return fail(error, "--ca-file needs a PEM file");
+            result.ca_file = args[i];
         } else if (arg == "-h" || arg == "--help")
             result.command = "help";
         else if (arg == "--version")
@@ -140,6 +168,20 @@ std::optional<CliArguments> parse_cli_arguments(const std::vector<std::string>& 
         if (positional.size() != 1)
             return fail(error, "parse-listing takes one file");
         result.local_file = positional[0];
+    } else if (result.command == "import") {
+        if (positional.empty() || positional.size() > 2)
+            return fail(error, "import takes a site-list file and an optional tree file");
+        result.local_file = positional[0];
+        result.tree_file = positional.size() == 2 ? positional[1] : DEFAULT_IMPORT_TREE_FILE;
+    } else if (result.command == "fetch") {
+        if (positional.size() != 2)
+            return fail(error, "fetch takes an http:// or https:// URL and a local file");
+        result.web_url = positional[0];
+        result.local_file = positional[1];
+    } else if (result.command == "links") {
+        if (positional.size() != 1)
+            return fail(error, "links takes an http:// or https:// URL");
+        result.web_url = positional[0];
     } else if (result.command.empty()) {
         return fail(error, "no command given");
     } else {

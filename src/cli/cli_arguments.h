@@ -10,10 +10,20 @@
 
 namespace kestovan {
 
+// Where import appends when no tree file is given: the pending tree file in the current folder, as the
+// program does.
+inline constexpr const char* DEFAULT_IMPORT_TREE_FILE = "ftp.sav";
+
+struct SystemProxy;
+
 struct CliArguments {
-    std::string command; // ls, get, put, quote, parse-listing, help, version
+    std::string command; // ls, get, put, quote, parse-listing, import, fetch, links, help, version
     FtpUrl url;
     std::string local_file;
+    std::string tree_file;               // import: the profile-tree file appended to
+    std::string web_url;                 // fetch, links: the http:// or https:// address
+    std::optional<ProxySpec> http_proxy; // --http-proxy, for fetch and links
+    std::string ca_file;                 // --ca-file, for https:// with fetch and links
     std::vector<std::string> raw_commands;
     bool resume = false;
     bool append = false;
@@ -22,7 +32,10 @@ struct CliArguments {
 
 [[nodiscard]] std::optional<CliArguments> parse_cli_arguments(const std::vector<std::string>& args,
                                                               std::string* error);
-// ftp|socks4|socks5://[user[:password]@]host:port
+// ftp|socks4|socks5://[user[:password]@]host:port, or "env" for proxy_spec_from_system on the
+// process environment.
 [[nodiscard]] std::optional<ProxySpec> parse_proxy_spec(const std::string& text, std::string* error);
+// The system proxy's ftp entry as an FTP proxy ("USER user@host" login); port 21 when it names none.
+[[nodiscard]] std::optional<ProxySpec> proxy_spec_from_system(const SystemProxy& system, std::string* error);
 
 } // namespace kestovan

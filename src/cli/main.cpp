@@ -3,7 +3,11 @@
 #include "cli/cli_arguments.h"
 #include "cli/cli_client.h"
 #include "cli/listing_output.h"
+#include "cli/web_commands.h"
 #include "common/text_file.h"
+#include "profiles/profile_tree.h"
+#include "profiles/site_list_import.h"
+#include "profiles/state_text.h"
 #include "views/dir_entry.h"
 #include "views/listing_parser.h"
 
@@ -23,9 +27,16 @@ constexpr const char* USAGE =
     "  kestovan-ftp-cli put LOCAL_FILE URL [--resume | --append]\n"
     "  kestovan-ftp-cli quote URL COMMAND...\n"
     "  kestovan-ftp-cli parse-listing FILE\n"
+    "  kestovan-ftp-cli import FILE [TREE_FILE]   (FILE: a site list, .ftp FTP Voyager, .dat CuteFTP or\n"
+    "      .ini WS_FTP; appended to TREE_FILE, default ftp.sav in the current folder)\n"
+    "  kestovan-ftp-cli fetch URL LOCAL_FILE   (http:// or https://; saves the page or file)\n"
+    "  kestovan-ftp-cli links URL              (the links of a web page, one per line)\n"
+    "      web options: --http-proxy [user[:password]@]host:port, --proxy socks4|socks5://...,\n"
+    "      --ca-file PEM (trust only this CA for https://), --timeout MS, -v\n"
     "common options: --active (PORT; passive is the default), --ascii, --timeout MS (default 30000;\n"
     "  0 = none), -v (protocol log on stderr, PASS masked),\n"
-    "  --proxy ftp|socks4|socks5://[user[:password]@]host:port\n"
+    "  --proxy ftp|socks4|socks5://[user[:password]@]host:port, or --proxy env (the FTP proxy\n"
+    "  that ftp_proxy or all_proxy names; active mode through SOCKS goes passive)\n"
     "URL: ftp://[user[:password]@]host[:port]/path (anonymous when no user)\n";
 
 int parse_listing_file(const std::string& path)
@@ -38,6 +49,35 @@ int parse_listing_file(const std::string& path)
     DirEntry folder;
     for (const auto& entry : parse_listing(*text, folder, ListingOptions{}))
         std::cout << format_entry_line(*entry) << "\n";
+    return 0;
+}
+
+// Appends a foreign site list to the tree file and prints the entries it added.
+int import_site_list(const std::string& site_list, const std::string& tree_file)
+{
+    RavelinkLibrary library;
+    const ImportOutcome outcome = import_by_extension(site_list, tree_file, library);
+    if (outcome.kind == ImportKind::None) {
+        std::cout << "nothing imported: " << site_list << " ends in none of .ftp, .dat and .ini\n";
+        return 0;
+    }
+    if (outcome.code == IMPORT_LIBRARY_MISSING) {
+        std::cerr << "kestovan-ftp-cli: cannot load " << RAVELINK_FILE_NAME << ": " << library.error()
+                  << "\n";
+        return 1;
+    }
+    if (outcome.code == IMPORT_UNRECOGNISED) {
+        std::cerr << "kestovan-ftp-cli: unknown file format: " << site_list << "\n";
+        return 1;
+    }
+    if (outcome.code != IMPORT_OK) {
+        std::cerr << "kestovan-ftp-cli: import failed (" << outcome.code << "): " << site_list << "\n";
+        return 1;
+    }
+    const auto text = read_state_file(tree_file);
+    const std::string_view added =
+        text && outcome.text_start <= text->size() ? std::string_view(*text).substr(outcome.text_start) : "";
+    std::cout << "imported into " << tree_file << ":\n" << format_tree_outline(parse_profile_tree(added));
     return 0;
 }
 
@@ -62,6 +102,10 @@ int main(int argc, char** argv)
     }
     if (arguments->command == "parse-listing")
         return parse_listing_file(arguments->local_file);
+    if (arguments->command == "fetch" || arguments->command == "links")
+        return run_web_command(*arguments);
+    if (arguments->command == "import")
+        return import_site_list(arguments->local_file, arguments->tree_file);
 
     CliClient client(arguments->options, arguments->url);
     int status = 1;
