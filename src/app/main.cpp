@@ -1,13 +1,59 @@
-// kestovan-ftp: start-up wiring only. Until the main window exists the program prints its version
-// and points at the command-line client.
-#include <cstdio>
+// kestovan-ftp: start-up wiring only. The order of start-up and shutdown lives in Application.
+#include "platform/registry.h"
+#include "shell/application.h"
+#include "shell/command_line.h"
+#include "shell/widgets/command_dialog.h"
+#include "shell/widgets/main_window.h"
+#include "ui/language.h"
+#include "ui/language_locale.h"
+#include "ui/widgets/language_switcher.h"
+
+#include <QApplication>
+#include <QTimer>
+
 #include <cstring>
+#include <iostream>
+
+using namespace kestovan;
 
 int main(int argc, char** argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "--has-main-window") == 0)
+        return 0;
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "Kestovan FTP " << KESTOVAN_VERSION << "\n";
+        return 0;
+    }
+    QApplication qt(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kestovan FTP"));
+    const CommandLine line =
+        parse_command_line(command_line_text(std::vector<std::string>(argv + 1, argv + argc)));
+
+    Language language;
+    set_current_language(&language);
+    ShellPrompts prompts(nullptr);
+    Sounds sounds;
+    Application app(prompts, sounds);
+    std::string error;
+    if (!app.prepare_folders(default_data_folder(), &error)) {
+        prompts.message("Error", error, PromptIcon::Error);
         return 1;
-    std::printf("Kestovan FTP %s\n", KESTOVAN_VERSION);
-    std::printf("The main window is not built yet; use kestovan-ftp-cli for transfers.\n");
-    return 0;
+    }
+    int exit_code = 0;
+    if (app.run_early_mode(line, exit_code))
+        return exit_code;
+    const auto problems = app.load_state();
+    app.start_engine();
+
+    MainWindow window(app, prompts);
+    prompts.set_parent(&window);
+    for (const std::string& problem : problems)
+        app.shell->context().log.append(nullptr, problem, LOG_BLUE);
+    window.apply_view_flags();
+    window.show();
+    app.window.post_message(WM_COMMAND, 1104);
+    app.run_late_options(line);
+    if (auto code = stored_or_default_language(Registry(), system_locale_letters()))
+        switch_language(window, language, code, default_language_folders());
+    return QApplication::exec();
 }

@@ -2,6 +2,9 @@
 
 #include "platform/window.h"
 #include "profiles/site_profile.h"
+#include "ui/language.h"
+#include "ui/prompts.h"
+#include "ui/string_ids.h"
 
 #include <algorithm>
 
@@ -31,6 +34,14 @@ void ShellContext::defer(std::function<void()> fn)
     if (deferred_.empty())
         window.post_message(WM_SHELL_DEFERRED);
     deferred_.push_back(std::move(fn));
+}
+
+void ShellContext::post_error_box(bool upload_error, std::string text)
+{
+    defer([this, upload_error, text = std::move(text)] {
+        prompts.message(load_string(upload_error ? IDS_CAPTION_UPLOAD_ERROR : IDS_CAPTION_FILE_ERROR), text,
+                        upload_error ? PromptIcon::Error : PromptIcon::None);
+    });
 }
 
 void ShellContext::post_command(int command)

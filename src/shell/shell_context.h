@@ -65,6 +65,9 @@ struct ShellContext {
     void defer(std::function<void()> fn);
     // Posts a command to the command table, as a menu item or button would.
     void post_command(int command);
+    // The boxes other parts ask for while they are inside an engine call: shown once it returned,
+    // "Upload Error" with an error icon, or "File Error" without one.
+    void post_error_box(bool upload_error, std::string text);
 
     // --- sessions ---
     Session& new_session(SiteProfile& profile); // inserted at the head of the profile's list

@@ -40,18 +40,25 @@ TypedCommands::TypedCommands(ShellContext& ctx, SessionControl& sessions, Engine
     sessions_.set_runner(OP_RAW_COMMAND, [this](Session& record) { run(record, record.operation_argument); });
 }
 
-void TypedCommands::typed_command(DirEntry* node, const std::string& line)
+bool TypedCommands::typed_command(DirEntry* node, const std::string& line)
 {
     SiteProfile* profile = ctx_.profile_of(node);
     ctx_.log.append(profile, line, LOG_INPUT, true);
     if (!node)
-        return;
+        return false;
     if (!ctx_.is_connected(node)) {
         sessions_.queue_pending(node, nullptr, {}, {}, OP_RAW_COMMAND, line);
-        return;
+        return false;
     }
-    if (Session* session = ctx_.first_session(node))
-        run(*session, line);
+    Session* session = ctx_.first_session(node);
+    if (!session)
+        return false;
+    const std::string keyword = typed_keyword(line);
+    // QUIT and a LIST handed to a new connection send nothing on this connection now.
+    const bool spawned = keyword == "LIST" && session->profile && session->profile->node &&
+                         ctx_.is_busy(session->profile->node);
+    run(*session, line);
+    return keyword != "QUIT" && !spawned;
 }
 
 void TypedCommands::run(Session& session, const std::string& line)

@@ -14,8 +14,9 @@ public:
 
     // Logs the line as typed and runs it on the node's session: LIST and NLST (the listing goes to
     // the log), QUIT, RETR and STOR with the local pane's folder, anything else as a raw command. Not
-    // connected: kept as a pending operation after asking.
-    void typed_command(DirEntry* node, const std::string& line);
+    // connected: kept as a pending operation after asking. True when a command went to the engine now
+    // (its echo will follow, which the log swallows after a line typed in a log pane).
+    bool typed_command(DirEntry* node, const std::string& line);
 
 private:
     void run(Session& session, const std::string& line);

@@ -1,0 +1,182 @@
+#include "shell/application.h"
+
+#include "profiles/profile_folder.h"
+#include "ui/language.h"
+#include "ui/prompts.h"
+#include "ui/string_ids.h"
+
+#include <cstdlib>
+#include <system_error>
+#include <unistd.h>
+
+namespace kestovan {
+
+namespace {
+
+DirEntry* find_in(EntryChain& level, std::string_view name)
+{
+    for (auto& node : level) {
+        if ((node->kind == KIND_SITE || node->kind == KIND_URL_PROFILE) && node->name == name)
+            return node.get();
+        if (node->kind == KIND_PROFILE_FOLDER)
+            if (DirEntry* found = find_in(node->children, name))
+                return found;
+    }
+    return nullptr;
+}
+
+std::string base_name_without(std::string_view path, std::initializer_list<std::string_view> extensions)
+{
+    std::string name = std::filesystem::path(std::string(path)).filename().string();
+    for (auto ext : extensions) {
+        if (name.size() > ext.size() && name.compare(name.size() - ext.size(), ext.size(), ext) == 0) {
+            name.erase(name.size() - ext.size());
+            break;
+        }
+    }
+    return name;
+}
+
+} // namespace
+
+std::filesystem::path default_data_folder()
+{
+    if (const char* home = std::getenv("KESTOVAN_HOME"); home && *home)
+        return home;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+        return std::filesystem::path(xdg) / "kestovan-ftp";
+    const char* user_home = std::getenv("HOME");
+    return std::filesystem::path(user_home && *user_home ? user_home : ".") / ".local" / "share" /
+           "kestovan-ftp";
+}
+
+Application::Application(Prompts& prompts, Sounds& sounds) : prompts_(prompts)
+{
+    shell = std::make_unique<Shell>(window, engine, settings, prompts, sounds);
+    shell->context().rename_rules = &config.rename_rules;
+}
+
+Application::~Application()
+{
+    shell.reset();
+    engine.engine_shutdown();
+}
+
+bool Application::prepare_folders(const std::filesystem::path& folder, std::string* error)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (!ec)
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace, ec);
+    if (::chdir(folder.c_str()) != 0) {
+        if (error)
+            *error = "Unable to use the folder " + folder.string();
+        return false;
+    }
+    data_folder = std::filesystem::absolute(folder);
+    shell->context().working_folder = data_folder;
+    std::filesystem::create_directory(TEMP_FOLDER, ec);
+    if (shell->context().local_folder.empty()) {
+        const char* home = std::getenv("HOME");
+        shell->context().local_folder = home && *home ? home : data_folder.string();
+    }
+    return true;
+}
+
+std::vector<std::string> Application::load_state()
+{
+    std::vector<std::string> problems;
+    read_config(config);
+    ShellContext& ctx = shell->context();
+    // A tree text left by an import is moved into the profile folder first.
+    if (auto pending = read_pending_tree(data_folder)) {
+        ConversionResult result = store_pending_tree(*pending, data_folder, data_folder / PROFILES_FOLDER);
+        for (const ProfileError& problem : result.problems)
+            problems.push_back(problem.message());
+    }
+    ctx.tree = load_profile_folder(data_folder / PROFILES_FOLDER);
+    return problems;
+}
+
+bool Application::start_engine()
+{
+    return shell->start_engine(settings.integer(KEY_FTIMEOUT));
+}
+
+bool Application::run_early_mode(const CommandLine& line, int& exit_code)
+{
+    exit_code = 0;
+    if (line.option == 'D')
+        return true;
+    if (line.option != 'P')
+        return false;
+    auto node = std::make_unique<DirEntry>();
+    node->kind = KIND_SITE;
+    node->path = line.argument;
+    node->name = base_name_without(line.argument, {".ftp", ".url", ".FTP", ".URL"});
+    if (line.argument.empty() || !load_profile_file(*node)) {
+        prompts_.message(load_string(IDS_CAPTION_ERROR), load_string(IDS_ERR_LOAD_PROJECT_FILE),
+                         PromptIcon::Error);
+        return true;
+    }
+    if (edit_profile && edit_profile(*node)) {
+        set_modified(*node, true);
+        if (!write_profile_file(*node, line.argument))
+            prompts_.message(load_string(IDS_CAPTION_ERROR),
+                             format_string(IDS_ERR_CREATE_FILE, line.argument), PromptIcon::Error);
+    }
+    return true;
+}
+
+DirEntry* Application::find_profile(std::string_view name)
+{
+    return find_in(shell->context().tree, name);
+}
+
+void Application::run_late_options(const CommandLine& line)
+{
+    ShellContext& ctx = shell->context();
+    if (line.option == 'R') {
+        const std::string name = base_name_without(line.argument, {".ftp", ".url"});
+        if (DirEntry* node = find_profile(name)) {
+            shell->browser().select_node(node);
+            shell->sessions().connect(node, true);
+        }
+    } else if (line.option == 'N') {
+        if (open_profile_manager)
+            open_profile_manager(ctx.selected);
+    }
+    if (line.unattended)
+        ctx.unattended = true;
+    if (line.batch && start_batch)
+        start_batch();
+    if (line.profile)
+        if (DirEntry* node = find_profile(*line.profile)) {
+            shell->browser().select_node(node);
+            shell->sessions().connect(node, true);
+        }
+}
+
+std::optional<std::string> Application::save_state()
+{
+    ConfigWriteResult result = write_config(config);
+    if (!result)
+        return result.error;
+    return std::nullopt;
+}
+
+std::optional<std::string> Application::shutdown()
+{
+    auto error = save_state();
+    engine.destroy_all_connections();
+    ShellContext& ctx = shell->context();
+    ctx.current_session_node = ctx.selected = ctx.shown_folder = ctx.previous_folder = nullptr;
+    ctx.sessions.clear();
+    ctx.tree.clear();
+    std::error_code ec;
+    std::filesystem::remove_all(data_folder / TEMP_FOLDER, ec);
+    return error;
+}
+
+} // namespace kestovan

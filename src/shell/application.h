@@ -1,0 +1,72 @@
+// The program's objects and its start-up and shutdown in order, without windows: the data folder
+// (the working folder of the process), "Temp", config.ini, the conversion of a pending ftp.sav into
+// the profile folder, the profile tree, the proxy, the engine with the `ftimeout` setting, the command
+// line; and at the end config.ini written, connections closed, "temp" removed.
+#pragma once
+
+#include "engine/engine.h"
+#include "platform/window.h"
+#include "queue/config_file.h"
+#include "settings/settings.h"
+#include "shell/command_line.h"
+#include "shell/shell.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kestovan {
+
+// $KESTOVAN_HOME, else $XDG_DATA_HOME/kestovan-ftp, else ~/.local/share/kestovan-ftp.
+[[nodiscard]] std::filesystem::path default_data_folder();
+
+inline constexpr std::string_view TEMP_FOLDER = "Temp";
+
+class Application {
+public:
+    Application(Prompts& prompts, Sounds& sounds);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Makes the data folder (0700) and changes into it; makes "Temp". False (with a reason) when the
+    // folder cannot be used.
+    bool prepare_folders(const std::filesystem::path& data_folder, std::string* error);
+    // config.ini, the ftp.sav conversion and the profile folder into the tree. Problems of the
+    // conversion are returned as texts for the log or a message.
+    std::vector<std::string> load_state();
+    // The engine with the shell's event handler and the `ftimeout` setting.
+    bool start_engine();
+    // Before the main window: -P and -D modes; true when the program should exit now.
+    bool run_early_mode(const CommandLine& line, int& exit_code);
+    // After the main window exists: -R, -N, then -b, -p and -y.
+    void run_late_options(const CommandLine& line);
+    // Writes config.ini; the error text (for the "Error" box) when it cannot.
+    std::optional<std::string> save_state();
+    // At the window's close: config.ini written, every connection closed, the tree freed, "temp"
+    // removed. Returns the write error, if any.
+    std::optional<std::string> shutdown();
+
+    // The node of a profile by display name, searched through profile folders.
+    [[nodiscard]] DirEntry* find_profile(std::string_view name);
+
+    Window window;
+    Engine engine;
+    Settings settings;
+    ConfigState config{settings};
+    std::unique_ptr<Shell> shell;
+    std::filesystem::path data_folder;
+
+    // Filled by the window layer: open the profile manager (for -N and command 1875), its form for
+    // one profile (-P), and the batch window (-b).
+    std::function<bool(DirEntry*)> open_profile_manager;
+    std::function<bool(DirEntry&)> edit_profile;
+    std::function<void()> start_batch;
+
+private:
+    Prompts& prompts_;
+};
+
+} // namespace kestovan

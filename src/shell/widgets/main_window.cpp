@@ -1,0 +1,611 @@
+#include "shell/widgets/main_window.h"
+
+#include "platform/window.h"
+#include "profiles/site_profile.h"
+#include "shell/command_states.h"
+#include "shell/command_table.h"
+#include "shell/widgets/button_column.h"
+#include "shell/widgets/help_viewer.h"
+#include "shell/widgets/log_pane.h"
+#include "shell/widgets/status_bar_widget.h"
+#include "shell/widgets/tasks_pane.h"
+#include "shell/widgets/terminal_window.h"
+#include "ui/language.h"
+#include "ui/string_ids.h"
+#include "ui/widgets/language_switcher.h"
+#include "ui/widgets/qt_prompts.h"
+#include "views/widgets/local_pane.h"
+#include "views/widgets/remote_list.h"
+#include "views/widgets/remote_tree.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace kestovan {
+
+namespace {
+
+constexpr int FORM_MAIN = 102;
+constexpr int FORM_TOOLBAR = 403;
+constexpr int CMD_TRANSFER_DOWNLOAD = 1222; // "<<"
+constexpr int CMD_TRANSFER_UPLOAD = 1223;   // ">>"
+
+QIcon theme_icon(std::string_view name)
+{
+    return name.empty() ? QIcon()
+                        : QIcon::fromTheme(QString::fromUtf8(name.data(), static_cast<int>(name.size())));
+}
+
+QString text(int id)
+{
+    return QString::fromUtf8(load_string(id));
+}
+
+// The commands this window carries out itself (the rest are the shell's or not built yet).
+const std::vector<int>& window_commands()
+{
+    static const std::vector<int> ids = {414,  457,  403, 404, 406, 468,  1869,
+                                         7888, 1858, 393, 394, 536, 1104, CMD_TRANSFER_DOWNLOAD};
+    return ids;
+}
+
+} // namespace
+
+MainWindow::MainWindow(Application& app, QtPrompts& prompts)
+    : app_(app), ctx_(app.shell->context()), prompts_(prompts)
+{
+    setObjectName("102");
+    set_form_number(*this, FORM_MAIN);
+    ctx_.view = this;
+    build_actions();
+    build_menus();
+    build_toolbar();
+    build_central();
+    status_ = new StatusBarWidget(ctx_.status, this);
+    setStatusBar(status_);
+    app_.window.set_handler([this](const Message& m) {
+        if (m.id == WM_COMMAND)
+            return window_command(static_cast<int>(m.wparam & 0xFFFF));
+        return false;
+    });
+    resize(1024, 700);
+    title_changed();
+    update_recent_menu();
+    command_states_changed();
+}
+
+MainWindow::~MainWindow()
+{
+    ctx_.view = nullptr;
+    app_.window.set_handler({});
+}
+
+// --- building -----------------------------------------------------------------------------------
+
+void MainWindow::build_actions()
+{
+    auto make = [this](int id, int string_id, std::string_view shortcut, std::string_view icon,
+                       bool checkable) {
+        auto* action = new QAction(theme_icon(icon), text(string_id), this);
+        action->setObjectName(QString::number(id));
+        bind_string_id(*action, string_id);
+        if (!shortcut.empty())
+            action->setShortcut(
+                QKeySequence(QString::fromUtf8(shortcut.data(), static_cast<int>(shortcut.size()))));
+        action->setCheckable(checkable);
+        connect(action, &QAction::triggered, this, [this, id] { send_command(id); });
+        actions_[id] = action;
+        return action;
+    };
+    for (const MenuSpec& menu : main_menus())
+        for (int id : menu.items)
+            if (id > 0)
+                if (auto spec = command_spec(id))
+                    make(spec->id, spec->string_id, spec->shortcut, spec->icon, spec->checkable);
+    for (const ToolbarButton& button : toolbar_buttons()) {
+        if (button.command == 0 || actions_.contains(button.command))
+            continue;
+        QAction* action = make(button.command, button.tooltip_string_id, "", button.icon, false);
+        bind_tooltip_id(*action, button.tooltip_string_id);
+    }
+    for (const LanguageItem& item : language_items())
+        make(item.command, item.string_id, "", "", true);
+    // Accelerators of commands that have no menu item of their own.
+    for (auto [id, keys] : {std::pair{1548, "F3"}, {1876, "F6"}, {1882, "F8"}, {480, "Ctrl+F3"}}) {
+        if (actions_.contains(id))
+            continue;
+        auto* action = new QAction(this);
+        action->setShortcut(QKeySequence(QString::fromLatin1(keys)));
+        action->setObjectName(QString::number(id));
+        connect(action, &QAction::triggered, this, [this, id] { send_command(id); });
+        addAction(action);
+        actions_[id] = action;
+    }
+}
+
+void MainWindow::build_menus()
+{
+    for (const MenuSpec& spec : main_menus()) {
+        QMenu* menu = menuBar()->addMenu(text(spec.title_string_id));
+        menu->menuAction()->setProperty(STRING_ID_PROPERTY, spec.title_string_id);
+        if (spec.title_string_id == IDS_MENU_FILE)
+            file_menu_ = menu;
+        for (int id : spec.items) {
+            if (id == 0) {
+                menu->addSeparator();
+            } else if (id == SUBMENU_LANGUAGE) {
+                QMenu* languages = menu->addMenu(text(IDS_MENU_LANGUAGE));
+                languages->menuAction()->setProperty(STRING_ID_PROPERTY, IDS_MENU_LANGUAGE);
+                auto* group = new QActionGroup(languages);
+                for (const LanguageItem& item : language_items()) {
+                    QAction* action = actions_[item.command];
+                    group->addAction(action);
+                    languages->addAction(action);
+                    // Only languages whose file is there can be chosen.
+                    action->setVisible(item.code.empty() ||
+                                       find_language_file(item.code, default_language_folders()).has_value());
+                }
+                actions_[3033]->setChecked(true);
+            } else if (QAction* action = actions_[id]) {
+                menu->addAction(action);
+            }
+        }
+    }
+    quit_action_ = actions_[414];
+}
+
+void MainWindow::build_toolbar()
+{
+    toolbar_ = addToolBar(QStringLiteral("Toolbar"));
+    toolbar_->setObjectName("toolbar");
+    set_form_number(*toolbar_, FORM_TOOLBAR);
+    toolbar_->setIconSize(QSize(16, 16));
+    toolbar_->setMovable(false);
+    for (const ToolbarButton& button : toolbar_buttons()) {
+        if (button.command == 0) {
+            toolbar_->addSeparator();
+            continue;
+        }
+        QAction* action = actions_[button.command];
+        if (action->icon().isNull())
+            action->setIcon(theme_icon(button.icon));
+        if (action->toolTip().isEmpty() || action->toolTip() == action->text())
+            bind_tooltip_id(*action, button.tooltip_string_id);
+        toolbar_->addAction(action);
+    }
+}
+
+void MainWindow::build_central()
+{
+    auto* central = new QWidget(this);
+    auto* row = new QHBoxLayout(central);
+    row->setContentsMargins(2, 2, 2, 2);
+    buttons_ = new ButtonColumn(central);
+    buttons_->clicked = [this](int command) { send_command(command); };
+    row->addWidget(buttons_);
+
+    vertical_ = new QSplitter(Qt::Vertical, central);
+    vertical_->setObjectName("panes");
+    auto* browse = new QSplitter(Qt::Horizontal, vertical_);
+    browse->setObjectName("9105");
+
+    local_pane_ = new LocalPane(ctx_, browse);
+    connect(local_pane_, &LocalPane::uploadRequested, this, [this](const LocalEntry&) {
+        // Uploads come with the file panes' transfer commands.
+    });
+
+    auto* middle = new QWidget(browse);
+    auto* transfer = new QVBoxLayout(middle);
+    transfer->setContentsMargins(2, 2, 2, 2);
+    transfer->addStretch(1);
+    auto* down = new QPushButton(QStringLiteral("<<"), middle);
+    down->setObjectName(QString::number(CMD_TRANSFER_DOWNLOAD));
+    bind_tooltip_id(*down, IDS_BTN_DOWNLOAD_SELECTION);
+    down->setFixedWidth(40);
+    connect(down, &QPushButton::clicked, this, [this] { send_command(CMD_TRANSFER_DOWNLOAD); });
+    auto* up = new QPushButton(QStringLiteral(">>"), middle);
+    up->setObjectName(QString::number(CMD_TRANSFER_UPLOAD));
+    bind_tooltip_id(*up, IDS_BTN_UPLOAD_SELECTION);
+    up->setFixedWidth(40);
+    up->setEnabled(false);
+    transfer->addWidget(down);
+    transfer->addWidget(up);
+    transfer->addSpacing(12);
+    auto* binary = new QRadioButton(text(IDS_RADIO_BINARY), middle);
+    binary->setObjectName("1221");
+    bind_string_id(*binary, IDS_RADIO_BINARY);
+    auto* ascii = new QRadioButton(text(IDS_RADIO_ASCII), middle);
+    ascii->setObjectName("1220");
+    bind_string_id(*ascii, IDS_RADIO_ASCII);
+    binary->setChecked(true);
+    connect(ascii, &QRadioButton::toggled, this,
+            [this](bool on) { ctx_.transfer_mode = on ? MODE_ASCII : MODE_BINARY; });
+    transfer->addWidget(binary);
+    transfer->addWidget(ascii);
+    transfer->addStretch(1);
+
+    auto* remote = new QSplitter(Qt::Horizontal, browse);
+    remote->setObjectName("remote_side");
+    tree_ = new RemoteTree(*app_.shell, remote);
+    remote_list_ = new RemoteList(*app_.shell, remote);
+    remote->setStretchFactor(0, 1);
+    remote->setStretchFactor(1, 2);
+    browse->setStretchFactor(0, 2);
+    browse->setStretchFactor(1, 0);
+    browse->setStretchFactor(2, 3);
+
+    lower_tabs_ = new QTabWidget(vertical_);
+    lower_tabs_->setObjectName("2203");
+    log_pane_ = new LogPane(LogPane::Mode::Main, prompts_, lower_tabs_);
+    log_pane_->attach(ctx_.log);
+    connect(log_pane_, &LogPane::typedLine, this, [this](const QString& line) {
+        if (app_.shell->typed().typed_command(ctx_.current_session_node, line.toStdString()))
+            ctx_.log.suppress_next();
+    });
+    connect(log_pane_, &LogPane::clearRequested, this,
+            [this] { ctx_.log.clear(ctx_.profile_of(ctx_.current_session_node)); });
+    tasks_pane_ = new TasksPane(ctx_.tasks, lower_tabs_);
+    tasks_pane_->on_disconnect = [this](const std::vector<Task*>& rows) {
+        for (Task* row : rows)
+            if (row->session && ctx_.find_session(row->session) && row->session->profile)
+                app_.shell->sessions().disconnect(row->session->profile->node);
+    };
+    tasks_pane_->on_delete = [this](const std::vector<Task*>& rows) {
+        for (Task* row : rows) {
+            if (row->session && ctx_.find_session(row->session))
+                if (FtpConnection* conn = ctx_.live_connection(*row->session); conn && conn->data_connection)
+                    ctx_.engine.close_connection_guarded(conn->data_connection);
+            ctx_.tasks.remove_row(*row);
+        }
+    };
+    tasks_pane_->can_disconnect = [this](const Task& row) {
+        return row.session && ctx_.find_session(row.session) && ctx_.live_connection(*row.session);
+    };
+    auto* rate_graph = new QWidget(lower_tabs_);
+    rate_graph->setObjectName("rate_graph");
+    lower_tabs_->addTab(log_pane_, text(IDS_TAB_SESSION_LOG));
+    lower_tabs_->addTab(tasks_pane_, text(IDS_TAB_TASKS));
+    lower_tabs_->addTab(rate_graph, text(IDS_TAB_BPS));
+    bind_tab_ids(*lower_tabs_, {IDS_TAB_SESSION_LOG, IDS_TAB_TASKS, IDS_TAB_BPS});
+
+    vertical_->setStretchFactor(0, 3);
+    vertical_->setStretchFactor(1, 1);
+    row->addWidget(vertical_, 1);
+    setCentralWidget(central);
+
+    // Focus decides which pane the shared commands act on.
+    for (QWidget* w : {static_cast<QWidget*>(tree_), static_cast<QWidget*>(remote_list_),
+                       static_cast<QWidget*>(&local_pane_->list_view())})
+        w->installEventFilter(this);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        if (watched == tree_)
+            ctx_.focus = FOCUS_TREE;
+        else if (watched == remote_list_)
+            ctx_.focus = FOCUS_REMOTE;
+        else
+            ctx_.focus = FOCUS_LOCAL;
+        command_states_changed();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- commands -------------------------------------------------------------------------------------
+
+void MainWindow::send_command(int command)
+{
+    app_.window.send_message(WM_COMMAND, static_cast<std::uint64_t>(command));
+}
+
+bool MainWindow::window_command(int command)
+{
+    if (command >= RECENT_PROFILE_FIRST && command < RECENT_PROFILE_FIRST + RECENT_PROFILE_COUNT) {
+        const auto recent = app_.settings.recent_profiles();
+        const auto index = static_cast<std::size_t>(command - RECENT_PROFILE_FIRST);
+        if (index < recent.size()) {
+            const std::string& entry = recent[index];
+            const std::string name = entry.substr(0, entry.find(':'));
+            if (DirEntry* node = app_.find_profile(name)) {
+                app_.shell->browser().select_node(node);
+                app_.shell->sessions().connect(node, true);
+            }
+        }
+        return true;
+    }
+    for (const LanguageItem& item : language_items()) {
+        if (item.command != command)
+            continue;
+        if (Language* language = current_language()) {
+            std::optional<std::string> code;
+            if (!item.code.empty())
+                code = std::string(item.code);
+            switch_language(*this, *language, code, default_language_folders());
+            command_states_changed();
+        }
+        return true;
+    }
+    switch (command) {
+    case 414: close(); return true;
+    case 457: toggle_view(VIEW_TOOLBAR); return true;
+    case 403: toggle_view(VIEW_SESSION_LOG); return true;
+    case 404: toggle_view(VIEW_BUTTONS); return true;
+    case 406: toggle_view(VIEW_FILTER_BAR); return true;
+    case 468:
+    case 1869: open_terminal(); return true;
+    case 7888: show_help(this); return true;
+    case 1858:
+        local_pane_->refresh();
+        app_.shell->browser().refresh();
+        return true;
+    case 393:
+    case 394: app_.shell->browser().refresh(); return true;
+    case 536:
+        if (ctx_.focus == FOCUS_LOCAL)
+            local_pane_->go_up();
+        else
+            app_.shell->browser().go_back();
+        return true;
+    case CMD_TRANSFER_DOWNLOAD: {
+        std::vector<DirEntry*> rows = remote_list_->selected_entries();
+        std::erase_if(rows, [](DirEntry* e) { return e->kind == KIND_PARENT; });
+        app_.shell->browser().download_entries(ctx_.current_session_node, rows, ctx_.local_folder);
+        return true;
+    }
+    case 1104: deferred_startup(); return true;
+    default: return false;
+    }
+}
+
+QAction* MainWindow::action(int command) const
+{
+    auto it = actions_.find(command);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void MainWindow::command_states_changed()
+{
+    PaneState panes;
+    panes.local_item_selected = local_pane_ && local_pane_->has_selection();
+    panes.system_clipboard_has_text =
+        QApplication::clipboard() && !QApplication::clipboard()->text().isEmpty();
+    const auto states = app_.shell->command_states(panes);
+    auto enabled = [&](int id) {
+        const bool ours =
+            app_.shell->has_command(id) ||
+            std::find(window_commands().begin(), window_commands().end(), id) != window_commands().end() ||
+            (id >= RECENT_PROFILE_FIRST && id < RECENT_PROFILE_FIRST + RECENT_PROFILE_COUNT);
+        auto it = states.find(id);
+        if (it != states.end())
+            return it->second && (ours || id == 2011);
+        return ours;
+    };
+    for (auto& [id, action] : actions_) {
+        const bool language = std::any_of(language_items().begin(), language_items().end(),
+                                          [&](const LanguageItem& item) { return item.command == id; });
+        action->setEnabled(language || enabled(id));
+    }
+    if (buttons_) {
+        for (const ColumnButton& spec : button_column())
+            if (QPushButton* b = buttons_->button(spec.command))
+                b->setEnabled(enabled(spec.command));
+        const int caption = app_.shell->connect_button_caption();
+        if (QPushButton* b = buttons_->button(2011)) {
+            bind_string_id(*b, caption);
+            b->setEnabled(states.contains(2011) && states.at(2011));
+        }
+    }
+    if (QAction* terminal = action(1869))
+        terminal->setEnabled(states.contains(1869) && states.at(1869));
+}
+
+// --- ShellView ------------------------------------------------------------------------------------
+
+void MainWindow::tree_item_changed(DirEntry& node)
+{
+    if (tree_)
+        tree_->tree_model().tree_item_changed(node);
+    if (remote_list_)
+        remote_list_->list_model().tree_item_changed(node);
+}
+
+void MainWindow::tree_children_changed(DirEntry& node)
+{
+    if (tree_)
+        tree_->tree_model().tree_children_changed(node);
+}
+
+void MainWindow::tree_node_removing(DirEntry& node)
+{
+    if (tree_)
+        tree_->tree_model().tree_node_removing(node);
+    if (remote_list_)
+        remote_list_->list_model().tree_node_removing(node);
+}
+
+void MainWindow::remote_list_changed()
+{
+    if (remote_list_)
+        remote_list_->refill();
+}
+
+void MainWindow::local_list_changed()
+{
+    if (local_pane_)
+        local_pane_->refresh();
+}
+
+void MainWindow::title_changed()
+{
+    setWindowTitle(QString::fromUtf8(main_title(ctx_)));
+    if (terminal_)
+        terminal_->refresh_title();
+}
+
+void MainWindow::recent_profiles_changed()
+{
+    update_recent_menu();
+}
+
+void MainWindow::select_tree_node(DirEntry& node)
+{
+    if (tree_)
+        tree_->show_node(&node);
+}
+
+void MainWindow::open_profile_manager(DirEntry* node)
+{
+    if (app_.open_profile_manager)
+        app_.open_profile_manager(node);
+}
+
+void MainWindow::terminal_log_changed(SiteProfile* profile)
+{
+    if (terminal_ && terminal_->isVisible() && profile)
+        terminal_->refresh_title();
+}
+
+void MainWindow::post_command(int command)
+{
+    ctx_.post_command(command);
+}
+
+void MainWindow::update_recent_menu()
+{
+    if (!file_menu_)
+        return;
+    for (QAction* a : recent_actions_) {
+        file_menu_->removeAction(a);
+        actions_.erase(a->objectName().toInt());
+        a->deleteLater();
+    }
+    recent_actions_.clear();
+    const auto recent = app_.settings.recent_profiles();
+    for (std::size_t i = 0; i < recent.size() && i < RECENT_PROFILE_COUNT; ++i) {
+        const int id = RECENT_PROFILE_FIRST + static_cast<int>(i);
+        auto* action = new QAction(QString::fromUtf8(recent[i].substr(0, recent[i].find(':'))), this);
+        action->setObjectName(QString::number(id));
+        action->setProperty(NO_TRANSLATION_PROPERTY, true);
+        connect(action, &QAction::triggered, this, [this, id] { send_command(id); });
+        file_menu_->insertAction(quit_action_, action);
+        recent_actions_.push_back(action);
+        actions_[id] = action;
+    }
+    if (!recent_actions_.empty()) {
+        QAction* separator = file_menu_->insertSeparator(quit_action_);
+        recent_actions_.push_back(separator);
+    }
+}
+
+// --- view flags, terminal, start and end ------------------------------------------------------------
+
+bool MainWindow::view_shown(int bit) const
+{
+    return (app_.settings.integer(KEY_VIEW) & bit) != 0;
+}
+
+void MainWindow::toggle_view(int bit)
+{
+    const int view = app_.settings.integer(KEY_VIEW) ^ bit;
+    app_.settings.set_integer(KEY_VIEW, view);
+    const bool shown = (view & bit) != 0;
+    switch (bit) {
+    case VIEW_TOOLBAR: toolbar_->setVisible(shown); break;
+    case VIEW_SESSION_LOG: lower_tabs_->setVisible(shown); break;
+    case VIEW_BUTTONS:
+        buttons_->setVisible(shown);
+        buttons_->fit();
+        break;
+    case VIEW_FILTER_BAR: local_pane_->path_field().setVisible(shown); break;
+    default: break;
+    }
+    if (QAction* a = action(bit == VIEW_TOOLBAR       ? 457
+                            : bit == VIEW_SESSION_LOG ? 403
+                            : bit == VIEW_BUTTONS     ? 404
+                                                      : 406))
+        a->setChecked(shown);
+}
+
+void MainWindow::apply_view_flags()
+{
+    // Elements whose bit is clear start hidden: set the bit, then toggle it off again.
+    for (int bit : {VIEW_BUTTONS, VIEW_FILTER_BAR, VIEW_SESSION_LOG, VIEW_TOOLBAR}) {
+        if (view_shown(bit)) {
+            if (QAction* a = action(bit == VIEW_TOOLBAR       ? 457
+                                    : bit == VIEW_SESSION_LOG ? 403
+                                    : bit == VIEW_BUTTONS     ? 404
+                                                              : 406))
+                a->setChecked(true);
+            continue;
+        }
+        app_.settings.set_integer(KEY_VIEW, app_.settings.integer(KEY_VIEW) | bit);
+        toggle_view(bit);
+    }
+}
+
+void MainWindow::open_terminal()
+{
+    if (terminal_) {
+        terminal_->close();
+        terminal_->deleteLater();
+        terminal_ = nullptr;
+    }
+    terminal_ = new TerminalWindow(ctx_.log, prompts_, this);
+    terminal_->set_title_source([this] { return terminal_title(ctx_); });
+    connect(terminal_, &TerminalWindow::saveLogRequested, this, [this] { app_.shell->save_log(); });
+    connect(terminal_, &TerminalWindow::clearRequested, this,
+            [this] { ctx_.log.clear(ctx_.profile_of(ctx_.selected)); });
+    connect(terminal_, &TerminalWindow::helpRequested, this, [this] { show_help(this); });
+    connect(terminal_, &TerminalWindow::typedLine, this, [this](const QString& line) {
+        if (app_.shell->typed().typed_command(ctx_.current_session_node, line.toStdString()))
+            ctx_.log.suppress_next();
+    });
+    terminal_->open(ctx_.profile_of(ctx_.selected ? ctx_.selected : ctx_.current_session_node));
+}
+
+void MainWindow::deferred_startup()
+{
+    update();
+    if (app_.settings.flag(KEY_HELP))
+        show_help(this);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    if (buttons_)
+        buttons_->fit();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    closing_ = true;
+    app_.settings.set_flag(KEY_HELP, help_is_open());
+    if (auto error = app_.shutdown())
+        prompts_.message(load_string(IDS_CAPTION_ERROR), *error, PromptIcon::Error);
+    if (terminal_)
+        terminal_->close();
+    event->accept();
+}
+
+} // namespace kestovan

@@ -1,0 +1,100 @@
+// The main window: layout and wiring only. Menus, the tool bar and the button column are built from
+// the command table; every action sends its command id to the message window, where the shell's
+// command table runs the logic commands and this window's handler the window commands (panes,
+// dialogs, view toggles). The window implements ShellView so the logic can ask for redraws.
+#pragma once
+
+#include "shell/application.h"
+#include "shell/shell_view.h"
+
+#include <QMainWindow>
+
+#include <map>
+
+class QAction;
+class QMenu;
+class QSplitter;
+class QTabWidget;
+class QToolBar;
+
+namespace kestovan {
+
+class ButtonColumn;
+class StatusBarWidget;
+class LogPane;
+class TasksPane;
+class TaskRowsModel;
+class TerminalWindow;
+class RemoteTree;
+class RemoteList;
+class LocalPane;
+class QtPrompts;
+
+class MainWindow : public QMainWindow, public ShellView {
+public:
+    MainWindow(Application& app, QtPrompts& prompts);
+    ~MainWindow() override;
+
+    // ShellView
+    void tree_item_changed(DirEntry& node) override;
+    void tree_children_changed(DirEntry& node) override;
+    void tree_node_removing(DirEntry& node) override;
+    void remote_list_changed() override;
+    void local_list_changed() override;
+    void command_states_changed() override;
+    void title_changed() override;
+    void recent_profiles_changed() override;
+    void select_tree_node(DirEntry& node) override;
+    void open_profile_manager(DirEntry* node) override;
+    void terminal_log_changed(SiteProfile* profile) override;
+    void post_command(int command) override;
+
+    // The view flags: applied at start (clear bits hide their element) and toggled by 457/403/404/406.
+    void apply_view_flags();
+    void toggle_view(int bit);
+    [[nodiscard]] bool view_shown(int bit) const;
+
+    void open_terminal();
+    // The deferred start-up (command 1104).
+    void deferred_startup();
+
+    [[nodiscard]] QAction* action(int command) const;
+    [[nodiscard]] ButtonColumn* buttons() const { return buttons_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build_actions();
+    void build_menus();
+    void build_toolbar();
+    void build_central();
+    bool window_command(int command);
+    void send_command(int command);
+    void update_recent_menu();
+
+    Application& app_;
+    ShellContext& ctx_;
+    QtPrompts& prompts_;
+    std::map<int, QAction*> actions_;
+    QMenu* file_menu_ = nullptr;
+    QAction* quit_action_ = nullptr;
+    std::vector<QAction*> recent_actions_;
+    QToolBar* toolbar_ = nullptr;
+    ButtonColumn* buttons_ = nullptr;
+    StatusBarWidget* status_ = nullptr;
+    QSplitter* vertical_ = nullptr;
+    QTabWidget* lower_tabs_ = nullptr;
+    LogPane* log_pane_ = nullptr;
+    TasksPane* tasks_pane_ = nullptr;
+    TaskRowsModel* tasks_model_ = nullptr;
+    RemoteTree* tree_ = nullptr;
+    RemoteList* remote_list_ = nullptr;
+    LocalPane* local_pane_ = nullptr;
+    TerminalWindow* terminal_ = nullptr;
+    bool closing_ = false;
+};
+
+} // namespace kestovan
