@@ -1,33 +1,19 @@
 #include "shell/remote_browser.h"
 
 #include "common/paths.h"
-#include "engine/command_set.h"
 #include "profiles/site_profile.h"
 #include "settings/settings.h"
 #include "ui/language.h"
-#include "ui/prompts.h"
 #include "ui/string_ids.h"
 #include "views/listing_merge.h"
 #include "views/listing_request.h"
 #include "views/name_pattern.h"
 
-#include <filesystem>
 #include <memory>
 
 namespace kestovan {
 
 namespace {
-
-std::int64_t parse_size(const std::optional<std::string>& text)
-{
-    if (!text)
-        return 0;
-    try {
-        return std::stoll(*text);
-    } catch (...) {
-        return 0;
-    }
-}
 
 std::string collapse_slashes(std::string text)
 {
@@ -37,12 +23,6 @@ std::string collapse_slashes(std::string text)
 }
 
 } // namespace
-
-bool is_safe_local_name(std::string_view name)
-{
-    return !name.empty() && name != "." && name != ".." &&
-           name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
-}
 
 RemoteBrowser::RemoteBrowser(ShellContext& ctx, SessionControl& sessions, EngineEventHandler& events)
     : ctx_(ctx), sessions_(sessions), events_(events)
@@ -55,9 +35,6 @@ RemoteBrowser::RemoteBrowser(ShellContext& ctx, SessionControl& sessions, Engine
     sessions_.set_runner(OP_LIST, [this](Session& record) {
         if (record.operation_node)
             request_listing(record, *record.operation_node, record.operation_text, false);
-    });
-    sessions_.set_runner(OP_DOWNLOAD, [this](Session& record) {
-        run_downloads(record, record.operation_entries, record.operation_text);
     });
 }
 
@@ -229,8 +206,9 @@ void RemoteBrowser::open_row(DirEntry* row)
     case KIND_FILE:
     case KIND_WEB_LINK:
     default:
-        download_entries(ctx_.current_session_node ? ctx_.current_session_node : row, {row},
-                         ctx_.local_folder);
+        if (download_entries)
+            download_entries(ctx_.current_session_node ? ctx_.current_session_node : row, {row},
+                             ctx_.local_folder);
         return;
     }
 }
@@ -255,89 +233,6 @@ void RemoteBrowser::set_remote_mask(std::string mask, bool bar_shown)
     remote_mask_ = std::move(mask);
     filter_bar_ = bar_shown;
     ctx_.view->remote_list_changed();
-}
-
-void RemoteBrowser::download_entries(DirEntry* session_node, const std::vector<DirEntry*>& entries,
-                                     const std::string& folder)
-{
-    DirEntry* node = session_node;
-    if (!node || entries.empty())
-        return;
-    if (!ctx_.is_connected(node)) {
-        sessions_.queue_pending(node, nullptr, entries, {}, OP_DOWNLOAD, folder);
-        return;
-    }
-    Session* session = ctx_.first_session(node);
-    if (ctx_.is_busy(node)) {
-        sessions_.spawn_connection(node, entries, {}, folder, OP_DOWNLOAD);
-        return;
-    }
-    run_downloads(*session, entries, folder);
-}
-
-void RemoteBrowser::run_downloads(Session& session, const std::vector<DirEntry*>& entries,
-                                  const std::string& folder)
-{
-    int answer = EXISTS_NO;
-    for (DirEntry* entry : entries) {
-        if (!ctx_.find_session(&session) || !download_one(session, *entry, folder, answer))
-            break;
-    }
-}
-
-bool RemoteBrowser::download_one(Session& session, DirEntry& entry, const std::string& folder, int& answer)
-{
-    if (entry.kind != KIND_FILE && entry.kind != KIND_LINK)
-        return true;
-    FtpConnection* conn = ctx_.live_connection(session);
-    if (!conn)
-        return false;
-    const std::string name =
-        ctx_.rename_rules ? rename_for_download(*ctx_.rename_rules, entry.name) : entry.name;
-    if (!is_safe_local_name(name)) {
-        events_.log_line(conn, "Not downloaded: the name '" + entry.name + "' is not a safe local file name.",
-                         LOG_BLUE);
-        return true;
-    }
-    const std::string local = join_local(folder, name);
-    std::error_code ec;
-    const bool exists = std::filesystem::exists(local, ec);
-    const std::int64_t remote_size = parse_size(entry.size);
-    std::int64_t local_size = exists ? static_cast<std::int64_t>(std::filesystem::file_size(local, ec)) : 0;
-    if (ec)
-        local_size = 0;
-    const std::string remote = entry.path.value_or(entry.name);
-    if (answer != EXISTS_YES_TO_ALL && exists) {
-        answer = ctx_.prompts.file_exists(format_string(IDS_ASK_REPLACE_FILE, remote, local),
-                                          remote_size > local_size);
-        if (!ctx_.find_session(&session) || !ctx_.live_connection(session))
-            return false;
-    }
-    if (!exists && answer == EXISTS_NO)
-        answer = EXISTS_YES;
-    if (answer == EXISTS_CANCEL)
-        return false;
-    if (answer == EXISTS_NO)
-        return true;
-    Session* record = &session;
-    auto completed = [this, record, local, folder](FtpConnection&, bool ok) {
-        Session* live = ctx_.find_session(record);
-        if (live && live->task_row)
-            ctx_.tasks.finish_row(*live->task_row, ok);
-        if (ok) {
-            ctx_.sounds.play(SOUND_FTP_DOWNLOAD);
-            if (folder == ctx_.local_folder)
-                ctx_.view->local_list_changed();
-        }
-        return 1;
-    };
-    FtpCommand* command =
-        answer == EXISTS_RESTART
-            ? send_retr_resume(ctx_.engine, conn, remote, local, ctx_.binary(), local_size, completed)
-            : send_retr(ctx_.engine, conn, remote, local, ctx_.binary(), completed);
-    if (command)
-        command->listed_size = remote_size;
-    return true;
 }
 
 } // namespace kestovan

@@ -1,10 +1,11 @@
 // Browsing the remote side: listing requests and their completion into the tree, the folder the
 // remote list shows (with its ".." row and filter), navigation by double-click, and downloading
-// files into the local folder with the file-exists question.
+// files through the transfers part.
 #pragma once
 
 #include "shell/engine_events.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,19 +38,19 @@ public:
     // The remote filter applies only while the filter bar is shown.
     void set_remote_mask(std::string mask, bool bar_shown);
 
-    // Downloads remote files into a local folder, each with the file-exists question (answer state
-    // shared across the entries of one action). Not connected: asked first and kept as a pending
-    // operation; busy: handed to a new connection.
-    void download_entries(DirEntry* session_node, const std::vector<DirEntry*>& entries,
-                          const std::string& folder);
-    // On a connected session's connection, now.
-    void run_downloads(Session& session, const std::vector<DirEntry*>& entries, const std::string& folder);
+    // Downloads go through the transfers part, which sets these when it is made: remote entries into a
+    // local folder (asked, pending or spawned as the session's state needs), and the same on a
+    // connected session now.
+    std::function<void(DirEntry* session_node, const std::vector<DirEntry*>& entries,
+                       const std::string& folder)>
+        download_entries;
+    std::function<void(Session& session, const std::vector<DirEntry*>& entries, const std::string& folder)>
+        run_downloads;
 
     // The status text for a node: the server, or server, "/" and path.
     [[nodiscard]] std::string status_text(const DirEntry* node) const;
 
 private:
-    bool download_one(Session& session, DirEntry& entry, const std::string& folder, int& answer);
     ShellContext& ctx_;
     SessionControl& sessions_;
     EngineEventHandler& events_;
@@ -57,9 +58,5 @@ private:
     std::string remote_mask_;
     bool filter_bar_ = false;
 };
-
-// A remote name is refused as a local file name when it could leave the chosen folder: empty, ".",
-// "..", or holding "/", "\" or NUL.
-[[nodiscard]] bool is_safe_local_name(std::string_view name);
 
 } // namespace kestovan

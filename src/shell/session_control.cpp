@@ -219,7 +219,7 @@ int SessionControl::queue_pending(DirEntry* node, DirEntry* selection, const std
     record->operation = code;
     switch (code) {
     case OP_DOWNLOAD:
-        record->operation_text = ctx_.local_folder;
+        record->operation_text = text.empty() ? ctx_.local_folder : text;
         record->operation_entries = entries;
         break;
     case OP_UPLOAD: record->operation_items = items; break;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "shell/command_states.h"
+#include "shell/transfers.h"
 #include "shell/typed_commands.h"
 
 #include <functional>
@@ -55,6 +56,7 @@ public:
     [[nodiscard]] EngineEventHandler& events() { return events_; }
     [[nodiscard]] RemoteBrowser& browser() { return browser_; }
     [[nodiscard]] TypedCommands& typed() { return typed_; }
+    [[nodiscard]] Transfers& transfers() { return transfers_; }
 
     // The command table: a command id handled by the logic. Runs it and returns true, or false when
     // the id is not the logic's (the window handles it).
@@ -77,6 +79,7 @@ private:
     EngineEventHandler events_;
     RemoteBrowser browser_;
     TypedCommands typed_;
+    Transfers transfers_;
     std::map<int, std::function<void()>> commands_;
     std::string last_command_line_;
     int filter_id_ = 0;

@@ -2,6 +2,7 @@
 // implements it; tests use the do-nothing base or record the calls.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,6 +19,13 @@ public:
     virtual void tree_node_removing(DirEntry&) {}
     virtual void remote_list_changed() {}
     virtual void local_list_changed() {}
+    // A downloaded file now stands at path, directly in the folder the local pane shows: its row is
+    // updated or added (refresh_row); a window without rows of its own lists the folder again.
+    virtual void local_file_added(const std::string& path)
+    {
+        (void)path;
+        local_list_changed();
+    }
     virtual void command_states_changed() {}
     virtual void title_changed() {}
     virtual void recent_profiles_changed() {}

@@ -365,7 +365,7 @@ bool MainWindow::window_command(int command)
     case CMD_TRANSFER_DOWNLOAD: {
         std::vector<DirEntry*> rows = remote_list_->selected_entries();
         std::erase_if(rows, [](DirEntry* e) { return e->kind == KIND_PARENT; });
-        app_.shell->browser().download_entries(ctx_.current_session_node, rows, ctx_.local_folder);
+        app_.shell->transfers().download_entries(ctx_.current_session_node, rows, ctx_.local_folder);
         return true;
     }
     case 1104: deferred_startup(); return true;
