@@ -42,7 +42,7 @@ std::string RemoteBrowser::listing_path(const DirEntry& node)
 {
     if (node.kind == KIND_LINK && node.link_target)
         return *node.link_target;
-    return node.path.value_or("");
+    return remote_path_of(node).value_or("");
 }
 
 void RemoteBrowser::request_listing(Session& session, DirEntry& folder, const std::string& path,
@@ -187,7 +187,7 @@ void RemoteBrowser::open_row(DirEntry* row)
         if (!shown)
             return;
         if (shown->kind == KIND_SITE && ctx_.is_connected(shown)) {
-            std::string path = shown->path.value_or("");
+            std::string path = shown->site_folder.value_or("");
             auto slash = path.rfind('/');
             path = slash == std::string::npos ? std::string() : path.substr(0, slash);
             if (path.empty())

@@ -364,7 +364,7 @@ void SessionControl::pwd_reply(Session& session, const std::string& reply)
 {
     SiteProfile* profile = session.profile;
     if (auto folder = folder_of_pwd_reply(reply); folder && profile && profile->node)
-        profile->node->path = *folder;
+        profile->node->site_folder = *folder;
     if (profile && profile->pending_slot) {
         Session* pending = ctx_.find_session(profile->pending_slot);
         profile->pending_slot = nullptr;

@@ -57,7 +57,7 @@ int delete_question(std::uint8_t kind)
 // upload before the first PWD) takes names relative to the login folder.
 std::string upload_folder_of(const DirEntry& node)
 {
-    if (node.kind == KIND_SITE && !node.path)
+    if (node.kind == KIND_SITE && !node.site_folder)
         return {};
     return remote_folder_path(node);
 }

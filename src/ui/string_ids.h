@@ -261,6 +261,7 @@ constexpr int IDS_PROMPT_NEW_DIRECTORY = 4061;
 constexpr int IDS_PROMPT_FTP_COMMAND = 4062;
 constexpr int IDS_ASK_DELETE_FOLDER = 4063;
 constexpr int IDS_ASK_DELETE_FILE = 4064;
+constexpr int IDS_PLACEHOLDER_FILE_MASK = 4065;
 
 // Local file system (4100-4119)
 constexpr int IDS_NEW_FOLDER_NAME = 4100;
@@ -301,6 +302,10 @@ constexpr int IDS_PROMPT_APPEND = 4204;
 // Folder transfers (4230-4249)
 constexpr int IDS_ERR_CREATE_LOCAL_DIRECTORY = 4230;
 constexpr int IDS_ERR_DIRECTORY_COMMAND_F102 = 4231;
+constexpr int IDS_LOG_NAME_REFUSED = 4232;
+constexpr int IDS_LOG_LINK_OUTSIDE = 4233;
+constexpr int IDS_LOG_FOLDER_LOOP = 4234;
+constexpr int IDS_LOG_FOLDER_TOO_DEEP = 4235;
 
 // Link harvesting (4250-4259)
 constexpr int IDS_MSG_NO_FILE_LINKS = 4250;

@@ -348,6 +348,7 @@ inline constexpr StringEntry STRING_TABLE[] = {
     StringEntry{IDS_PROMPT_FTP_COMMAND, "Enter FTP Server command:"},
     StringEntry{IDS_ASK_DELETE_FOLDER, "Would you like to delete the '%s' folder and its contents?"},
     StringEntry{IDS_ASK_DELETE_FILE, "Would you like to delete the file '%s'?"},
+    StringEntry{IDS_PLACEHOLDER_FILE_MASK, "File name filter"},
 
     // Local file system
     StringEntry{IDS_NEW_FOLDER_NAME, "New Folder"},
@@ -388,6 +389,11 @@ inline constexpr StringEntry STRING_TABLE[] = {
     // Folder transfers
     StringEntry{IDS_ERR_CREATE_LOCAL_DIRECTORY, "Unable to create directory %s"},
     StringEntry{IDS_ERR_DIRECTORY_COMMAND_F102, "ERROR F102: Directory Command Failed"},
+    StringEntry{IDS_LOG_NAME_REFUSED, "Skipped '%s': the name cannot be used for a local file"},
+    StringEntry{IDS_LOG_LINK_OUTSIDE, "Skipped '%s': a symbolic link there leads outside '%s'"},
+    StringEntry{IDS_LOG_FOLDER_LOOP,
+                "Folder '%s' not followed: this transfer has already visited it (a symbolic link loop)"},
+    StringEntry{IDS_LOG_FOLDER_TOO_DEEP, "Folder '%s' not followed: it lies more than %i folders deep"},
 
     // Link harvesting
     StringEntry{IDS_MSG_NO_FILE_LINKS, "No file links have been found at '%s'"},

@@ -21,4 +21,9 @@ SiteProfile* DirEntry::find_session() const
     return nullptr;
 }
 
+const std::optional<std::string>& remote_path_of(const DirEntry& node)
+{
+    return node.kind == KIND_SITE ? node.site_folder : node.path;
+}
+
 } // namespace kestovan

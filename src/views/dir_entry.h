@@ -56,6 +56,8 @@ struct DirEntry {
     std::optional<std::string> group; // absent when the line had no group column
     std::optional<std::string> links; // link-count column
     std::optional<std::string> link_target;
+    // A site node's `path` is its profile file; the remote folder its session is in lives here.
+    std::optional<std::string> site_folder;
 
     // Set when a listing of this folder produced at least one entry, cleared when one failed.
     [[nodiscard]] bool listed() const { return flags[FLAG_LISTED] != 0; }
@@ -67,6 +69,9 @@ struct DirEntry {
     // The session of the first node from this one upwards that has one, or null.
     [[nodiscard]] SiteProfile* find_session() const;
 };
+
+// The remote folder a node stands for: a site node's current remote folder, else the node's path.
+[[nodiscard]] const std::optional<std::string>& remote_path_of(const DirEntry& node);
 
 // A parsed listing, in listing order or sorted.
 using EntryChain = std::vector<std::unique_ptr<DirEntry>>;

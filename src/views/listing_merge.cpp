@@ -77,7 +77,7 @@ ListingMergeResult merge_listing(DirEntry& requested, std::string_view received,
     result.subject = subject;
     result.had_children = !subject->children.empty();
     if (request_path && subject->kind == KIND_SITE)
-        subject->path = std::move(request_path);
+        subject->site_folder = std::move(request_path);
 
     EntryChain chain;
     if (has_buffer)

@@ -152,7 +152,8 @@ void sort_chain(EntryChain& chain)
 
 EntryChain parse_listing(std::string_view text, const DirEntry& folder, const ListingOptions& options)
 {
-    const std::string_view folder_path = folder.path ? std::string_view(*folder.path) : options.start_folder;
+    const auto& remote = remote_path_of(folder);
+    const std::string_view folder_path = remote ? std::string_view(*remote) : options.start_folder;
     text = listing_text(text);
 
     EntryChain chain;

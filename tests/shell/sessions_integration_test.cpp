@@ -30,7 +30,7 @@ TEST(Sessions, ConnectLogsInListsTheStartFolderAndRemembersTheProfile)
     ASSERT_TRUE(h.wait([&] { return site.children.size() == 2; })) << server.log();
     SiteProfile& profile = *site.find_session();
     EXPECT_EQ(profile.sessions->state, SESSION_CONNECTED);
-    EXPECT_EQ(site.path, "") << "PWD answered \"/\", recorded as empty text";
+    EXPECT_EQ(site.site_folder, "") << "PWD answered \"/\", recorded as empty text";
     EXPECT_EQ(ShellHarness::count_containing(profile, "<008000>\r\nConnecting to 127.0.0.1"), 1);
     EXPECT_EQ(ShellHarness::count_containing(profile, "<008000>Connected to 127.0.0.1"), 1);
     EXPECT_EQ(h.settings.recent_profiles(), std::vector<std::string>{"Test site:Profiles/Test site.ftp"});

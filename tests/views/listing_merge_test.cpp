@@ -173,10 +173,12 @@ TEST(ListingMerge, FileWithoutParentChangesNothing)
 
 TEST(ListingMerge, SiteNodeTakesTheRequestPath)
 {
-    auto site = node(KIND_SITE, "My site", std::nullopt);
+    // A site node's path is its profile file; the remote folder is kept beside it.
+    auto site = node(KIND_SITE, "My site", "/home/u/Profiles/My site.ftp");
     const std::string line = "-rw-r--r-- 1 ftp ftp 1 Jan 15 12:30 f\r\n";
     (void)merge_listing(*site, line, true, "/pub/incoming", ListingOptions{false, "/start", nullptr});
-    EXPECT_EQ(site->path, "/pub/incoming");
+    EXPECT_EQ(site->site_folder, "/pub/incoming");
+    EXPECT_EQ(site->path, "/home/u/Profiles/My site.ftp");
     EXPECT_EQ(child(*site, "f").path, "/pub/incoming/f");
 
     auto folder = node(KIND_FOLDER, "home", "/home");

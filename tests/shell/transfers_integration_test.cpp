@@ -1,0 +1,379 @@
+// Interactive transfers through the shell: folder downloads and uploads against real servers, the
+// file-exists answers, removal, and hostile listings from a scripted server that must not write
+// outside the chosen folder or loop.
+#include "shell/remote_browser.h"
+#include "shell_harness.h"
+#include "support/pyftpdlib_server.h"
+#include "support/scripted_ftp_server.h"
+#include "support/test_files.h"
+#include "support/vsftpd_server.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace kestovan {
+namespace {
+
+using namespace std::chrono_literals;
+using test::ShellHarness;
+namespace fs = std::filesystem;
+
+DirEntry* child_named(DirEntry& node, const std::string& name)
+{
+    for (auto& child : node.children)
+        if (child->name == name)
+            return child.get();
+    return nullptr;
+}
+
+// Connects the site and waits for its first listing to hold name.
+DirEntry* connect_and_find(ShellHarness& h, DirEntry& site, const std::string& name,
+                           const test::RealFtpServer& server)
+{
+    h.shell->sessions().connect(&site, false);
+    h.wait([&] { return child_named(site, name) != nullptr; }, 10000);
+    EXPECT_NE(child_named(site, name), nullptr) << server.log();
+    h.shell->browser().select_node(&site);
+    return child_named(site, name);
+}
+
+bool file_is(const std::string& path, const std::string& content)
+{
+    std::error_code ec;
+    return fs::is_regular_file(path, ec) && fs::file_size(path, ec) == content.size() &&
+           test::read_file(path) == content;
+}
+
+TEST(FolderDownload, FetchesTheTreeCreatesEmptyFoldersAndAsksOnlyOnce)
+{
+    test::VsftpdServer server;
+    server.make_file("tree/a.txt", "alpha-full");
+    server.make_file("tree/sub1/b.txt", "bravo");
+    server.make_file("tree/sub2/c.txt", "charlie");
+    server.make_folder("tree/empty");
+    ShellHarness h;
+    DirEntry& site = h.add_site("s", server.port(), server.user(), server.password());
+    DirEntry* tree = connect_and_find(h, site, "tree", server);
+    ASSERT_NE(tree, nullptr);
+    const std::string local = h.local.filePath("tree").toStdString();
+    fs::create_directory(local);
+    test::write_file(local + "/a.txt", "alpha"); // shorter than the remote file
+
+    h.prompts.answers.push_back(PromptAnswer::Yes);
+    h.shell->transfers().download_entries(&site, {tree}, h.local.path().toStdString());
+    ASSERT_TRUE(h.wait(
+        [&] {
+            return file_is(local + "/a.txt", "alpha-full") && file_is(local + "/sub1/b.txt", "bravo") &&
+                   file_is(local + "/sub2/c.txt", "charlie") && !h.ctx().is_busy(&site);
+        },
+        15000))
+        << server.log();
+    SiteProfile& profile = *site.find_session();
+    EXPECT_TRUE(fs::is_directory(local + "/empty"));
+    EXPECT_TRUE(fs::is_empty(local + "/empty"));
+    EXPECT_EQ(ShellHarness::count_containing(profile, "ERROR F102: Directory Command Failed"), 1)
+        << "only the empty folder yields nothing";
+    ASSERT_EQ(h.prompts.count("question"), 1);
+    EXPECT_EQ(h.prompts.asked[0].text,
+              "Would you like to transfer the entire content of the tree directory?");
+    EXPECT_EQ(h.prompts.asked[0].caption, "Confirmation");
+    EXPECT_EQ(h.prompts.count("file_exists"), 0) << "after Yes to the folder nothing else is asked";
+    EXPECT_EQ(tree->children.size(), 4u) << "the listing also filled the tree";
+}
+
+TEST(FolderDownload, NoAtTheFolderQuestionTransfersNothing)
+{
+    test::PyftpdlibServer server;
+    server.make_file("tree/a.txt", "a");
+    ShellHarness h;
+    DirEntry& site = h.add_site("s", server.port(), server.user(), server.password());
+    DirEntry* tree = connect_and_find(h, site, "tree", server);
+    ASSERT_NE(tree, nullptr);
+    h.prompts.answers.push_back(PromptAnswer::No);
+    h.shell->transfers().download_entries(&site, {tree}, h.local.path().toStdString());
+    h.wait([] { return false; }, 300);
+    EXPECT_FALSE(fs::exists(h.local.filePath("tree").toStdString()));
+}
+
+TEST(FileDownload, RestartResumesAtTheLocalSizeAndIsOfferedOnlyForAShorterFile)
+{
+    test::VsftpdServer server;
+    server.make_file("resume.bin", "0123456789ABCDEF");
+    server.make_file("small.txt", "abc");
+    ShellHarness h;
+    DirEntry& site = h.add_site("s", server.port(), server.user(), server.password());
+    DirEntry* resume = connect_and_find(h, site, "resume.bin", server);
+    DirEntry* small = child_named(site, "small.txt");
+    ASSERT_TRUE(resume && small);
+    const std::string local = h.local.filePath("resume.bin").toStdString();
+    const std::string local_small = h.local.filePath("small.txt").toStdString();
+    test::write_file(local, "XYZ");
+    test::write_file(local_small, "longer than the remote");
+
+    h.prompts.exists_answers = {EXISTS_RESTART, EXISTS_NO};
+    h.shell->transfers().download_entries(&site, {resume, small}, h.local.path().toStdString());
+    ASSERT_TRUE(h.wait([&] { return file_is(local, "XYZ3456789ABCDEF") && !h.ctx().is_busy(&site); }, 10000))
+        << server.log() << test::read_file(local);
+    ASSERT_EQ(h.prompts.count("file_exists"), 2);
+    EXPECT_EQ(h.prompts.asked[0].text,
+              "File '/resume.bin' already exists.  Would you like to replace this file with '" + local +
+                  "'?");
+    EXPECT_TRUE(h.prompts.asked[0].offer_restart);
+    EXPECT_FALSE(h.prompts.asked[1].offer_restart) << "the local file is not shorter";
+    EXPECT_EQ(test::read_file(local_small), "longer than the remote") << "No leaves it";
+}
+
+TEST(FileDownload, YesToAllReplacesTheRestWithoutAsking)
+{
+    test::PyftpdlibServer server;
+    server.make_file("one.txt", "new one");
+    server.make_file("two.txt", "new two");
+    ShellHarness h;
+    DirEntry& site = h.add_site("s", server.port(), server.user(), server.password());
+    DirEntry* one = connect_and_find(h, site, "one.txt", server);
+    DirEntry* two = child_named(site, "two.txt");
+    ASSERT_TRUE(one && two);
+    test::write_file(h.local.filePath("one.txt").toStdString(), "old");
+    test::write_file(h.local.filePath("two.txt").toStdString(), "old");
+    h.prompts.exists_answers = {EXISTS_YES_TO_ALL};
+    h.shell->transfers().download_entries(&site, {one, two}, h.local.path().toStdString());
+    ASSERT_TRUE(h.wait([&] {
+        return file_is(h.local.filePath("one.txt").toStdString(), "new one") &&
+               file_is(h.local.filePath("two.txt").toStdString(), "new two");
+    }));
+    EXPECT_EQ(h.prompts.count("file_exists"), 1);
+}
+
+TEST(FolderUpload, RenamesByRuleSkipsFilesOutsideTheMaskAndComesBackUnderTheLocalName)
+{
+    test::PyftpdlibServer server;
+    server.make_file("keep.txt", "k");
+    ShellHarness h;
+    RenameRules rules{{"*.htm", "*.html", true, false}};
+    h.ctx().rename_rules = &rules;
+    h.settings.set_text("lmask", "*.htm");
+    const std::string local = h.local.filePath("site").toStdString();
+    fs::create_directories(local + "/sub");
+    test::write_file(local + "/index.htm", "<index>");
+    test::write_file(local + "/notes.txt", "notes");
+    test::write_file(local + "/sub/page.htm", "<page>");
+    test::write_file(local + "/sub/skip.txt", "skip");
+    DirEntry& site = h.add_site("s", server.port(), server.user(), server.password());
+    ASSERT_NE(connect_and_find(h, site, "keep.txt", server), nullptr);
+
+    h.prompts.answers.push_back(PromptAnswer::Yes);
+    h.shell->transfers().upload_items(&site, {local});
+    const std::string remote = server.path("site");
+    ASSERT_TRUE(
+        h.wait([&] { return fs::exists(remote + "/sub/page.html") && !h.ctx().is_busy(&site); }, 10000))
+        << server.log();
+    EXPECT_EQ(test::read_file(remote + "/index.html"), "<index>");
+    EXPECT_EQ(test::read_file(remote + "/sub/page.html"), "<page>");
+    EXPECT_FALSE(fs::exists(remote + "/notes.txt"));
+    EXPECT_FALSE(fs::exists(remote + "/sub/skip.txt"));
+    EXPECT_FALSE(fs::exists(remote + "/index.htm"));
+
+    h.shell->browser().refresh();
+    ASSERT_TRUE(h.wait([&] { return child_named(site, "site") != nullptr; }));
+    QTemporaryDir back;
+    h.prompts.answers.push_back(PromptAnswer::Yes);
+    h.shell->transfers().download_entries(&site, {child_named(site, "site")}, back.path().toStdString());
+    const std::string copy = back.filePath("site").toStdString();
+    ASSERT_TRUE(h.wait([&] { return file_is(copy + "/sub/page.htm", "<page>"); }, 10000)) << server.log();
+    EXPECT_TRUE(file_is(copy + "/index.htm", "<index>"));
+}
+
+TEST(RemoteDelete, EmptiesFoldersBeforeRemovingThemAndTakesTheRowsAway)
+{
+    test::PyftpdlibServer server;
+    server.make_file("gone/inner/deep.txt", "d");
+    server.make_file("gone/top.txt", "t");
+    server.make_file("file.txt", "f");
+    server.make_file("stays.txt", "s");
+    ShellHarness h;
+    DirEntry& site = h.add_site("s", server.port(), server.user(), server.password());
+    DirEntry* gone = connect_and_find(h, site, "gone", server);
+    DirEntry* file = child_named(site, "file.txt");
+    ASSERT_TRUE(gone && file);
+    h.prompts.answers.push_back(PromptAnswer::YesToAll);
+    h.shell->transfers().delete_entries(&site, {gone, file});
+    ASSERT_TRUE(h.wait(
+        [&] { return !fs::exists(server.path("gone")) && !fs::exists(server.path("file.txt")); }, 10000))
+        << server.log();
+    ASSERT_EQ(h.prompts.count("question"), 1);
+    EXPECT_EQ(h.prompts.asked[0].caption, "Confirm Delete");
+    EXPECT_EQ(h.prompts.asked[0].text, "Would you like to delete the 'gone' folder and its contents?");
+    ASSERT_TRUE(h.wait([&] { return site.children.size() == 1; }));
+    EXPECT_EQ(site.children[0]->name, "stays.txt");
+}
+
+// --- hostile and failing servers (scripted) ---
+
+void script_login(test::ScriptedFtpServer& server)
+{
+    server.reply("220 hi").expect("USER bob").reply("331 pw").expect("PASS secret").reply("230 ok");
+}
+
+void script_list(test::ScriptedFtpServer& server, const std::string& command, const std::string& listing)
+{
+    server.expect("PASV")
+        .passive()
+        .reply("227 Entering Passive Mode ({pasv})")
+        .expect(command)
+        .accept_data()
+        .reply("150 Here")
+        .send_data(listing)
+        .close_data()
+        .reply("226 Done");
+}
+
+void script_retr(test::ScriptedFtpServer& server, const std::string& command, const std::string& data)
+{
+    server.expect("PASV")
+        .passive()
+        .reply("227 Entering Passive Mode ({pasv})")
+        .expect(command)
+        .accept_data()
+        .reply("150 Here")
+        .send_data(data)
+        .close_data()
+        .reply("226 Done");
+}
+
+DirEntry& add_folder(DirEntry& site, const std::string& name)
+{
+    auto folder = std::make_unique<DirEntry>();
+    folder->kind = KIND_FOLDER;
+    folder->name = name;
+    folder->path = "/" + name;
+    folder->session = site.find_session();
+    return site.add_child(std::move(folder));
+}
+
+TEST(FolderDownload, AHostileListingWritesNothingOutsideTheChosenFolder)
+{
+    QTemporaryDir outer;
+    const std::string root = outer.filePath("target").toStdString();
+    const std::string elsewhere = outer.filePath("elsewhere").toStdString();
+    fs::create_directories(root + "/evil");
+    fs::create_directories(elsewhere);
+    test::write_file(elsewhere + "/secret.txt", "untouched");
+    fs::create_symlink(elsewhere + "/secret.txt", root + "/evil/link.txt");
+
+    test::ScriptedFtpServer server;
+    script_login(server);
+    script_list(server, "LIST /evil",
+                "-rw-r--r-- 1 u g 3 Jan 1 2020 ../x\r\n"
+                "-rw-r--r-- 1 u g 3 Jan 1 2020 /etc/x\r\n"
+                "-rw-r--r-- 1 u g 3 Jan 1 2020 a\\b\r\n"
+                "-rw-r--r-- 1 u g 3 Jan 1 2020 ..\r\n"
+                "drwxr-xr-x 1 u g 0 Jan 1 2020 ../up\r\n"
+                "-rw-r--r-- 1 u g 3 Jan 1 2020 link.txt\r\n"
+                "-rw-r--r-- 1 u g 3 Jan 1 2020 ok.txt\r\n");
+    server.expect("TYPE I").reply("200 ok");
+    script_retr(server, "RETR /evil/ok.txt", "abc");
+    server.expect_silence(500ms);
+    server.start();
+
+    ShellHarness h;
+    DirEntry& site = h.add_site("s", server.port());
+    DirEntry& evil = add_folder(site, "evil");
+    h.shell->browser().select_node(&site);
+    h.prompts.answers = {PromptAnswer::Yes, PromptAnswer::Yes}; // connect first, whole folder
+    h.shell->transfers().download_entries(&site, {&evil}, root);
+    ASSERT_TRUE(server.wait_done(10000)) << server.failure();
+    EXPECT_EQ(test::read_file(root + "/evil/ok.txt"), "abc");
+    EXPECT_EQ(test::read_file(elsewhere + "/secret.txt"), "untouched");
+    std::vector<std::string> written;
+    for (const auto& item : fs::recursive_directory_iterator(outer.path().toStdString()))
+        written.push_back(item.path().lexically_relative(outer.path().toStdString()).string());
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, (std::vector<std::string>{"elsewhere", "elsewhere/secret.txt", "target", "target/evil",
+                                                 "target/evil/link.txt", "target/evil/ok.txt"}));
+    SiteProfile& profile = *site.find_session();
+    EXPECT_EQ(ShellHarness::count_containing(profile, "the name cannot be used for a local file"), 5);
+    EXPECT_EQ(ShellHarness::count_containing(profile, "a symbolic link there leads outside"), 1);
+}
+
+TEST(FolderDownload, ALinkToItsParentFolderEndsTheWalk)
+{
+    QTemporaryDir root;
+    test::ScriptedFtpServer server;
+    script_login(server);
+    script_list(server, "LIST /a",
+                "lrwxrwxrwx 1 u g 2 Jan 1 2020 up -> ..\r\n"
+                "-rw-r--r-- 1 u g 1 Jan 1 2020 f\r\n");
+    server.expect("TYPE I").reply("200 ok");
+    script_retr(server, "RETR /a/f", "F");
+    script_list(server, "LIST /", "drwxr-xr-x 1 u g 0 Jan 1 2020 a\r\n");
+    server.expect_silence(500ms);
+    server.start();
+
+    ShellHarness h;
+    DirEntry& site = h.add_site("s", server.port());
+    DirEntry& a = add_folder(site, "a");
+    h.shell->browser().select_node(&site);
+    h.prompts.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+    h.shell->transfers().download_entries(&site, {&a}, root.path().toStdString());
+    ASSERT_TRUE(server.wait_done(10000)) << server.failure();
+    const std::string base = root.filePath("a").toStdString();
+    EXPECT_EQ(test::read_file(base + "/f"), "F");
+    EXPECT_TRUE(fs::is_directory(base + "/up"));
+    EXPECT_FALSE(fs::exists(base + "/up/a")) << "the folder that leads back is not made again";
+    EXPECT_EQ(ShellHarness::count_containing(*site.find_session(), "Folder '/a' not followed"), 1);
+}
+
+TEST(FileUpload, AFailedUploadShowsTheBoxWithTheServersReason)
+{
+    test::ScriptedFtpServer server;
+    script_login(server);
+    server.expect("TYPE I")
+        .reply("200 ok")
+        .expect("PASV")
+        .passive()
+        .reply("227 Entering Passive Mode ({pasv})")
+        .expect("STOR x.txt")
+        .reply("553 Could not create file.");
+    server.start();
+    ShellHarness h;
+    const std::string file = h.local.filePath("x.txt").toStdString();
+    test::write_file(file, "data");
+    DirEntry& site = h.add_site("s", server.port());
+    h.shell->browser().select_node(&site);
+    h.prompts.answers = {PromptAnswer::Yes};
+    h.shell->transfers().upload_items(&site, {file});
+    ASSERT_TRUE(server.wait_done(10000)) << server.failure();
+    ASSERT_TRUE(h.wait([&] { return h.prompts.count("message") == 1; }));
+    const auto& box = h.prompts.asked.back();
+    EXPECT_EQ(box.caption, "Upload Error");
+    EXPECT_EQ(box.text, "Upload Failed\n\nFile:  x.txt\nReason: 553 Could not create file.");
+}
+
+TEST(FileUpload, AnUnattendedFailureShowsNoBox)
+{
+    test::ScriptedFtpServer server;
+    script_login(server);
+    server.expect("TYPE I")
+        .reply("200 ok")
+        .expect("PASV")
+        .passive()
+        .reply("227 Entering Passive Mode ({pasv})")
+        .expect("STOR x.txt")
+        .reply("553 Could not create file.")
+        .expect_silence(300ms);
+    server.start();
+    ShellHarness h;
+    h.ctx().unattended = true;
+    const std::string file = h.local.filePath("x.txt").toStdString();
+    test::write_file(file, "data");
+    DirEntry& site = h.add_site("s", server.port());
+    h.shell->browser().select_node(&site);
+    h.shell->transfers().upload_items(&site, {file});
+    ASSERT_TRUE(server.wait_done(10000)) << server.failure();
+    h.wait([] { return false; }, 100);
+    EXPECT_EQ(h.prompts.count("message"), 0);
+}
+
+} // namespace
+} // namespace kestovan
