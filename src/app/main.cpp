@@ -1,5 +1,8 @@
 // kestovan-ftp: start-up wiring only. The order of start-up and shutdown lives in Application.
 #include "platform/registry.h"
+#include "profiles/profile_folder.h"
+#include "profiles/profile_manager_sessions.h"
+#include "profiles/widgets/profile_manager_window.h"
 #include "shell/application.h"
 #include "shell/command_line.h"
 #include "shell/widgets/command_dialog.h"
@@ -39,6 +42,8 @@ int main(int argc, char** argv)
         prompts.message("Error", error, PromptIcon::Error);
         return 1;
     }
+    ProfileManagerHost profile_manager(prompts, app.settings, app.data_folder / PROFILES_FOLDER);
+    app.edit_profile = [&](DirEntry& node) { return profile_manager.edit(node); };
     int exit_code = 0;
     if (app.run_early_mode(line, exit_code))
         return exit_code;
@@ -47,6 +52,12 @@ int main(int argc, char** argv)
 
     MainWindow window(app, prompts);
     prompts.set_parent(&window);
+    ShellProfileSessions profile_sessions(*app.shell);
+    profile_manager.set_sessions(&profile_sessions);
+    app.open_profile_manager = [&](DirEntry* node) {
+        profile_manager.open(&window, node, MANAGER_MARK_SELECTED_PROFILE);
+        return true;
+    };
     for (const std::string& problem : problems)
         app.shell->context().log.append(nullptr, problem, LOG_BLUE);
     window.apply_view_flags();
