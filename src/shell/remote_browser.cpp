@@ -203,8 +203,11 @@ void RemoteBrowser::open_row(DirEntry* row)
         }
         return;
     }
-    case KIND_FILE:
     case KIND_WEB_LINK:
+        if (download_web_link)
+            download_web_link(*row, ctx_.local_folder);
+        return;
+    case KIND_FILE:
     default:
         if (download_entries)
             download_entries(ctx_.current_session_node ? ctx_.current_session_node : row, {row},

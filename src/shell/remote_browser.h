@@ -44,6 +44,8 @@ public:
     std::function<void(DirEntry* session_node, const std::vector<DirEntry*>& entries,
                        const std::string& folder)>
         download_entries;
+    // A web link opened in the list is fetched over HTTP into the folder (the web part sets it).
+    std::function<void(DirEntry& link, const std::string& folder)> download_web_link;
     std::function<void(Session& session, const std::vector<DirEntry*>& entries, const std::string& folder)>
         run_downloads;
 

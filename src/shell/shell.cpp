@@ -15,7 +15,7 @@ constexpr std::uint32_t TIMER_HAMMER = 996;
 Shell::Shell(Window& window, Engine& engine, Settings& settings, Prompts& prompts, Sounds& sounds)
     : ctx_(window, engine, settings, prompts, sounds), sessions_(ctx_), events_(ctx_, sessions_),
       browser_(ctx_, sessions_, events_), typed_(ctx_, sessions_, events_, browser_),
-      transfers_(ctx_, sessions_, browser_)
+      transfers_(ctx_, sessions_, browser_), web_(ctx_, sessions_, browser_)
 {
     register_commands();
     filter_id_ = window.install_filter([this](const Message& m) {

@@ -6,6 +6,7 @@
 #include "shell/command_states.h"
 #include "shell/transfers.h"
 #include "shell/typed_commands.h"
+#include "shell/web_browsing.h"
 
 #include <functional>
 #include <map>
@@ -57,6 +58,7 @@ public:
     [[nodiscard]] RemoteBrowser& browser() { return browser_; }
     [[nodiscard]] TypedCommands& typed() { return typed_; }
     [[nodiscard]] Transfers& transfers() { return transfers_; }
+    [[nodiscard]] WebBrowsing& web() { return web_; }
 
     // The command table: a command id handled by the logic. Runs it and returns true, or false when
     // the id is not the logic's (the window handles it).
@@ -80,6 +82,7 @@ private:
     RemoteBrowser browser_;
     TypedCommands typed_;
     Transfers transfers_;
+    WebBrowsing web_;
     std::map<int, std::function<void()>> commands_;
     std::string last_command_line_;
     int filter_id_ = 0;

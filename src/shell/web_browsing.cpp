@@ -1,0 +1,201 @@
+#include "shell/web_browsing.h"
+
+#include "common/paths.h"
+#include "profiles/site_profile.h"
+#include "settings/browser.h"
+#include "shell/remote_browser.h"
+#include "shell/session_control.h"
+#include "shell/shell_context.h"
+#include "ui/language.h"
+#include "ui/prompts.h"
+#include "ui/string_ids.h"
+#include "views/folder_transfer.h"
+#include "views/web_links.h"
+
+#include <filesystem>
+
+namespace kestovan {
+
+std::string web_link_file_name(const std::string& url)
+{
+    std::string_view rest(url);
+    if (auto scheme = rest.find("://"); scheme != std::string_view::npos)
+        rest.remove_prefix(scheme + 3);
+    rest = rest.substr(0, rest.find_first_of("?#"));
+    const auto slash = rest.find('/');
+    std::string name;
+    if (slash != std::string_view::npos) {
+        const std::string_view path = rest.substr(slash);
+        name = std::string(path.substr(path.rfind('/') + 1));
+    }
+    if (name.empty())
+        name = "index.html";
+    return is_safe_local_name(name) ? name : std::string();
+}
+
+WebBrowsing::WebBrowsing(ShellContext& ctx, SessionControl& sessions, RemoteBrowser& browser)
+    : ctx_(ctx), sessions_(sessions), browser_(browser), own_launcher_(std::make_unique<ProcessLauncher>()),
+      launcher_(own_launcher_.get())
+{
+    sessions_.fetch_url_profile = [this](DirEntry& node) { fetch_page(node); };
+    sessions_.open_web_link = [this](DirEntry& node) { open_in_browser(node); };
+    browser_.download_web_link = [this](DirEntry& link, const std::string& folder) {
+        download_link(link, folder);
+    };
+}
+
+WebBrowsing::~WebBrowsing()
+{
+    sessions_.fetch_url_profile = nullptr;
+    sessions_.open_web_link = nullptr;
+    browser_.download_web_link = nullptr;
+    if (started_)
+        client_.web_shutdown();
+}
+
+bool WebBrowsing::start()
+{
+    if (started_)
+        return true;
+    started_ = client_.web_init(ctx_.window, std::string("Kestovan FTP/") + KESTOVAN_VERSION,
+                                [this](std::int32_t code, WebRequest* request, const WebEventArg& arg) {
+                                    event(code, request, arg);
+                                }) == 1;
+    return started_;
+}
+
+Task* WebBrowsing::task_of(const WebRequest* request)
+{
+    auto it = tasks_.find(request);
+    return it == tasks_.end() ? nullptr : it->second;
+}
+
+void WebBrowsing::event(std::int32_t code, WebRequest* request, const WebEventArg& arg)
+{
+    if (!request)
+        return;
+    Task* row = task_of(request);
+    if (!row)
+        return;
+    if (code == WEB_EV_RECEIVED) {
+        const std::int64_t total = request->has_content_length ? request->content_length : 0;
+        const std::int64_t moved = request->destination ? request->body_written : request->buffer.size();
+        ctx_.tasks.update_row(*row, 0, moved, total, row->rate);
+    } else if (code == WEB_EV_ERROR && !arg.text.empty()) {
+        ctx_.status.set_text(STATUS_MESSAGE, std::string(arg.text));
+    }
+}
+
+void WebBrowsing::fetch_page(DirEntry& node)
+{
+    if (!start() || pages_.contains(&node))
+        return;
+    const auto url = web_node_url(node);
+    if (!url)
+        return;
+    Task& row = ctx_.tasks.add_row(nullptr, node.find_session(), ROW_WEB_FETCH, *url, 0);
+    HarvestView view;
+    view.removing_children = [this](DirEntry& folder) {
+        for (const auto& child : folder.children)
+            ctx_.view->tree_node_removing(*child);
+        if (ctx_.shown_folder == &folder)
+            ctx_.view->remote_list_changed();
+    };
+    view.children_added = [this](DirEntry& folder) {
+        ctx_.view->tree_children_changed(folder);
+        if (ctx_.shown_folder == &folder)
+            ctx_.view->remote_list_changed();
+    };
+    view.post_information = [this](const std::string& text) {
+        ctx_.defer([this, text] {
+            ctx_.prompts.message(load_string(IDS_APP_TITLE), text, PromptIcon::Information);
+        });
+    };
+    const DirEntry* key = &node;
+    view.task_state = [this, key](std::uint8_t state) {
+        auto page = pages_.find(key);
+        if (page == pages_.end())
+            return;
+        if (Task* task = task_of(page->second))
+            ctx_.tasks.finish_row(*task, state == TASK_DONE);
+    };
+    WebRequest* request = fetch_links(client_, node, std::move(view));
+    if (!request) {
+        ctx_.tasks.finish_row(row, false);
+        return;
+    }
+    pages_[&node] = request;
+    tasks_[request] = &row;
+    // The harvest reports failures only; a page that arrived ends its row here, and the record of
+    // the running fetch goes with it.
+    WebCompletion harvest = std::move(request->callback);
+    request->callback = [this, key, harvest = std::move(harvest)](WebRequest& done, void* owner) {
+        const int answer = harvest(done, owner);
+        if (answer == WEB_FOLLOW_REDIRECT)
+            return answer;
+        if (Task* task = task_of(&done); task && !done.failed())
+            ctx_.tasks.finish_row(*task, true);
+        tasks_.erase(&done);
+        if (auto page = pages_.find(key); page != pages_.end() && page->second == &done)
+            pages_.erase(page);
+        return answer;
+    };
+}
+
+void WebBrowsing::download_link(DirEntry& link, const std::string& folder)
+{
+    if (!start())
+        return;
+    const auto url = web_node_url(link);
+    if (!url)
+        return;
+    const std::string name = web_link_file_name(*url);
+    if (name.empty()) {
+        ctx_.log.append(link.find_session(), format_string(IDS_LOG_NAME_REFUSED, link.name.c_str()),
+                        LOG_MAROON);
+        return;
+    }
+    const std::string local = (std::filesystem::path(folder) / name).string();
+    Task& row = ctx_.tasks.add_row(nullptr, link.find_session(), ROW_DOWNLOAD, local, 0);
+    WebRequest* request = client_.web_fetch(*url, local, 0, nullptr, [this](WebRequest& done, void*) {
+        if (client_.can_follow(done))
+            return WEB_FOLLOW_REDIRECT;
+        const bool ok = !done.failed() && done.status_code >= 200 && done.status_code < 300;
+        if (Task* task = task_of(&done))
+            ctx_.tasks.finish_row(*task, ok);
+        tasks_.erase(&done);
+        if (ok)
+            ctx_.view->local_list_changed();
+        else if (!done.error_text.empty())
+            ctx_.status.set_text(STATUS_MESSAGE, done.error_text);
+        return 0;
+    });
+    if (!request) {
+        ctx_.tasks.finish_row(row, false);
+        return;
+    }
+    tasks_[request] = &row;
+}
+
+void WebBrowsing::open_in_browser(DirEntry& link)
+{
+    const auto url = web_node_url(link);
+    if (!url)
+        return;
+    if (!open_web_page(*url, ctx_.settings, *launcher_))
+        ctx_.prompts.message(load_string(IDS_CAPTION_BROWSER_ERROR), load_string(IDS_ERR_BROWSER),
+                             PromptIcon::Warning);
+}
+
+void WebBrowsing::forget_node(const DirEntry& node)
+{
+    auto page = pages_.find(&node);
+    if (page == pages_.end())
+        return;
+    WebRequest* request = page->second;
+    pages_.erase(page);
+    if (client_.is_live_request(request))
+        client_.cancel(request);
+}
+
+} // namespace kestovan

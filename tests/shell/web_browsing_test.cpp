@@ -1,0 +1,116 @@
+// URL profiles and web links in the shell: a URL profile's page becomes web-link children with a
+// Tasks row, a web link downloads into the local folder, and unusable link names are refused.
+#include "profiles/profile_tree.h"
+#include "profiles/site_profile.h"
+#include "shell/remote_browser.h"
+#include "shell/shell_harness.h"
+#include "shell/task_rows.h"
+#include "shell/web_browsing.h"
+#include "support/http_servers.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace kestovan {
+namespace {
+
+TEST(WebLinkFileName, TakesTheLastSegmentWithoutQueryOrFragment)
+{
+    EXPECT_EQ(web_link_file_name("http://h/a/b/file.zip?x=1#top"), "file.zip");
+    EXPECT_EQ(web_link_file_name("https://h:8080/"), "index.html");
+    EXPECT_EQ(web_link_file_name("http://h"), "index.html");
+    EXPECT_EQ(web_link_file_name("http://h/dir/"), "index.html");
+    // Encoded or not, a name that could leave the folder is refused.
+    EXPECT_EQ(web_link_file_name("http://h/a/.."), "");
+    EXPECT_EQ(web_link_file_name("http://h/a\\b"), "");
+}
+
+struct WebShell : test::ShellHarness {
+    DirEntry& add_url_profile(const std::string& name, const std::string& url)
+    {
+        auto node = make_profile_node(name, KIND_URL_PROFILE);
+        auto profile = std::make_unique<SiteProfile>();
+        profile->name = name;
+        profile->server = url;
+        attach_profile(*node, std::move(profile));
+        ctx().tree.push_back(std::move(node));
+        return *ctx().tree.back();
+    }
+    static const Task* row_named(const TaskRows& rows, const std::string& name)
+    {
+        for (const auto& row : rows.rows())
+            if (row->name == name)
+                return row.get();
+        return nullptr;
+    }
+};
+
+TEST(WebBrowsingOnAServer, AUrlProfileListsItsLinksAndALinkDownloads)
+{
+    test::PythonHttpServer server;
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.port());
+    server.make_file("index.html", "<html><body><a href=\"files/a.bin\">A</a> <a href=\"FILES/A.BIN\">dup</a>"
+                                   "<a href=\"b.txt#top\">B</a></body></html>");
+    std::string payload(700000, '\0');
+    for (std::size_t i = 0; i < payload.size(); ++i)
+        payload[i] = static_cast<char>(i * 7 + 3);
+    server.make_file("files/a.bin", payload);
+
+    WebShell h;
+    DirEntry& page = h.add_url_profile("Downloads page", base + "/index.html");
+    h.shell->sessions().connect(&page, false);
+    ASSERT_TRUE(h.wait([&] { return page.children.size() == 2; }, 10000));
+    EXPECT_EQ(page.children[0]->name, "files/a.bin");
+    EXPECT_EQ(page.children[1]->name, "b.txt");
+    const Task* fetch_row = WebShell::row_named(h.ctx().tasks, base + "/index.html");
+    ASSERT_NE(fetch_row, nullptr);
+    EXPECT_EQ(fetch_row->state, TASK_DONE);
+    EXPECT_FALSE(h.shell->web().fetching(page));
+
+    h.shell->browser().open_row(page.children[0].get());
+    const std::string local = h.ctx().local_folder + "/a.bin";
+    ASSERT_TRUE(h.wait(
+        [&] {
+            const Task* row = WebShell::row_named(h.ctx().tasks, local);
+            return row && row->state != TASK_RUNNING;
+        },
+        10000));
+    EXPECT_EQ(WebShell::row_named(h.ctx().tasks, local)->state, TASK_DONE);
+    std::ifstream in(local, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()), payload);
+
+    // A link to a missing file fails its row and leaves no file named as if it had arrived.
+    h.shell->browser().open_row(page.children[1].get());
+    const std::string missing = h.ctx().local_folder + "/b.txt";
+    ASSERT_TRUE(h.wait(
+        [&] {
+            const Task* row = WebShell::row_named(h.ctx().tasks, missing);
+            return row && row->state != TASK_RUNNING;
+        },
+        10000));
+    EXPECT_EQ(WebShell::row_named(h.ctx().tasks, missing)->state, TASK_FAILED);
+}
+
+TEST(WebBrowsingOnAServer, AFailedPageFetchFailsItsRowAndKeepsTheChildren)
+{
+    test::PythonHttpServer server;
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.port());
+    WebShell h;
+    DirEntry& page = h.add_url_profile("Gone", base + "/nothing-here.html");
+    auto old = std::make_unique<DirEntry>();
+    old->kind = KIND_WEB_LINK;
+    old->name = "kept.html";
+    page.add_child(std::move(old));
+    h.shell->web().fetch_page(page);
+    ASSERT_TRUE(h.wait([&] { return !h.shell->web().fetching(page); }, 10000));
+    const Task* row = WebShell::row_named(h.ctx().tasks, base + "/nothing-here.html");
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->state, TASK_FAILED);
+    ASSERT_EQ(page.children.size(), 1u);
+    EXPECT_EQ(page.children[0]->name, "kept.html");
+}
+
+} // namespace
+} // namespace kestovan
