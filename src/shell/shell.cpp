@@ -15,7 +15,7 @@ constexpr std::uint32_t TIMER_HAMMER = 996;
 Shell::Shell(Window& window, Engine& engine, Settings& settings, Prompts& prompts, Sounds& sounds)
     : ctx_(window, engine, settings, prompts, sounds), sessions_(ctx_), events_(ctx_, sessions_),
       browser_(ctx_, sessions_, events_), typed_(ctx_, sessions_, events_, browser_),
-      transfers_(ctx_, sessions_, browser_), web_(ctx_, sessions_, browser_)
+      transfers_(ctx_, sessions_, browser_), web_(ctx_, sessions_, browser_), move_file_(ctx_, browser_)
 {
     register_commands();
     filter_id_ = window.install_filter([this](const Message& m) {
@@ -54,6 +54,16 @@ bool Shell::run_command(int id)
 
 void Shell::register_commands()
 {
+    auto move = [this] {
+        if (ctx_.focus == FOCUS_LOCAL) {
+            if (auto item = ctx_.view->selected_local_item())
+                move_file_.move_local(*item);
+        } else if (ctx_.selected) {
+            move_file_.move_remote(*ctx_.selected);
+        }
+    };
+    for (int id : {496, 407, 408, 409})
+        set_command(id, move);
     auto connect_selected = [this] {
         if (ctx_.selected)
             sessions_.connect(ctx_.selected, false);

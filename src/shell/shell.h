@@ -4,6 +4,7 @@
 #pragma once
 
 #include "shell/command_states.h"
+#include "shell/move_file.h"
 #include "shell/transfers.h"
 #include "shell/typed_commands.h"
 #include "shell/web_browsing.h"
@@ -59,6 +60,7 @@ public:
     [[nodiscard]] TypedCommands& typed() { return typed_; }
     [[nodiscard]] Transfers& transfers() { return transfers_; }
     [[nodiscard]] WebBrowsing& web() { return web_; }
+    [[nodiscard]] MoveFile& move_file() { return move_file_; }
 
     // The command table: a command id handled by the logic. Runs it and returns true, or false when
     // the id is not the logic's (the window handles it).
@@ -83,6 +85,7 @@ private:
     TypedCommands typed_;
     Transfers transfers_;
     WebBrowsing web_;
+    MoveFile move_file_;
     std::map<int, std::function<void()>> commands_;
     std::string last_command_line_;
     int filter_id_ = 0;

@@ -2,6 +2,7 @@
 // implements it; tests use the do-nothing base or record the calls.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,8 @@ public:
     virtual void terminal_log_changed(SiteProfile*) {}
     // A command id posted to the main window's command table (2011 after "connect first?").
     virtual void post_command(int) {}
+    // The local list's selected item (full path), for commands that act on it; none by default.
+    [[nodiscard]] virtual std::optional<std::string> selected_local_item() const { return std::nullopt; }
 };
 
 // The sound events of the program; the sound subsystem plays what the settings assign.
