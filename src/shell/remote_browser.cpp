@@ -8,6 +8,7 @@
 #include "views/listing_merge.h"
 #include "views/listing_request.h"
 #include "views/name_pattern.h"
+#include "views/web_links.h"
 
 #include <memory>
 
@@ -130,6 +131,8 @@ std::string RemoteBrowser::status_text(const DirEntry* node) const
     const std::string server = ctx_.server_of(ctx_.profile_of(node));
     if (node->kind == KIND_SITE || node->kind == KIND_URL_PROFILE || node->kind == KIND_PROFILE_FOLDER)
         return server;
+    if (node->kind == KIND_WEB_LINK)
+        return web_node_url(*node).value_or(node->name);
     std::string path = node->path.value_or("");
     if (node->kind == KIND_FILE && (path.empty() || path.substr(path.rfind('/') + 1) != node->name))
         path = join_remote(path, node->name);

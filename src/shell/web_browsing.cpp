@@ -12,6 +12,7 @@
 #include "views/folder_transfer.h"
 #include "views/web_links.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace kestovan {
@@ -79,8 +80,20 @@ void WebBrowsing::event(std::int32_t code, WebRequest* request, const WebEventAr
         return;
     if (code == WEB_EV_RECEIVED) {
         const std::int64_t total = request->has_content_length ? request->content_length : 0;
-        const std::int64_t moved = request->destination ? request->body_written : request->buffer.size();
-        ctx_.tasks.update_row(*row, 0, moved, total, row->rate);
+        // Only the body counts; the buffer of a page also holds the response headers.
+        const std::int64_t moved =
+            request->destination
+                ? request->body_written
+                : std::max<std::int64_t>(0, static_cast<std::int64_t>(request->buffer.size()) -
+                                                (request->header_seen ? request->header_length : 0));
+        float rate = row->rate;
+        if (auto start = started_at_.find(request); start != started_at_.end() && rate != -1.0f) {
+            const double seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start->second).count();
+            if (seconds > 0)
+                rate = static_cast<float>(static_cast<double>(moved) / seconds);
+        }
+        ctx_.tasks.update_row(*row, 0, moved, total, rate);
     } else if (code == WEB_EV_ERROR && !arg.text.empty()) {
         ctx_.status.set_text(STATUS_MESSAGE, std::string(arg.text));
     }
@@ -175,6 +188,7 @@ void WebBrowsing::download_link(DirEntry& link, const std::string& folder)
         return;
     }
     tasks_[request] = &row;
+    started_at_[request] = std::chrono::steady_clock::now();
 }
 
 void WebBrowsing::open_in_browser(DirEntry& link)

@@ -5,6 +5,7 @@
 
 #include "web/web_client.h"
 
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -57,6 +58,7 @@ private:
     // Running page fetches by node, and the Tasks row of every running request.
     std::map<const DirEntry*, WebRequest*> pages_;
     std::map<const WebRequest*, Task*> tasks_;
+    std::map<const WebRequest*, std::chrono::steady_clock::time_point> started_at_; // downloads
 };
 
 // The local file name for a downloaded web link: the last path segment of its address without query
