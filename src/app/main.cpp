@@ -7,6 +7,7 @@
 #include "shell/command_line.h"
 #include "shell/widgets/command_dialog.h"
 #include "shell/widgets/main_window.h"
+#include "shell/widgets/x11_docking.h"
 #include "ui/language.h"
 #include "ui/language_locale.h"
 #include "ui/widgets/language_switcher.h"
@@ -16,6 +17,7 @@
 
 #include <cstring>
 #include <iostream>
+#include <memory>
 
 using namespace kestovan;
 
@@ -63,6 +65,13 @@ int main(int argc, char** argv)
     window.apply_view_flags();
     window.show();
     app.window.post_message(WM_COMMAND, 1104);
+    // Option -z: announce ourselves to the host program that wants to embed the window.
+    std::unique_ptr<X11Docking> docking;
+    if (line.host_window) {
+        docking = std::make_unique<X11Docking>(window, static_cast<std::uint32_t>(*line.host_window),
+                                               line.host_cookie.value_or(0));
+        docking->register_with_host();
+    }
     app.run_late_options(line);
     if (auto code = stored_or_default_language(Registry(), system_locale_letters()))
         switch_language(window, language, code, default_language_folders());
