@@ -71,9 +71,9 @@ const std::vector<MenuSpec>& main_menus()
 const std::vector<ToolbarButton>& toolbar_buttons()
 {
     static const std::vector<ToolbarButton> buttons = {
-        {1875, IDS_TIP_CONNECT, "network-connect"},
-        {1107, IDS_TIP_HAMMER, "view-refresh"},
-        {1106, IDS_TIP_DISCONNECT, "network-disconnect"},
+        {1875, IDS_TIP_CONNECT, "network-transmit-receive"},
+        {1107, IDS_TIP_HAMMER, "mail-send-receive"},
+        {1106, IDS_TIP_DISCONNECT, "network-offline"},
         {288, IDS_TIP_DISCONNECT_ALL, "process-stop"},
         {0, 0, ""},
         {318, IDS_TIP_COPY, "edit-copy"},
@@ -85,12 +85,12 @@ const std::vector<ToolbarButton>& toolbar_buttons()
         {1880, IDS_TIP_FILE_PERMISSIONS, "document-properties"},
         {1872, IDS_TIP_DELETE, "edit-delete"},
         {1879, IDS_TIP_FTP_COMMAND, "utilities-terminal"},
-        {1877, IDS_TIP_EXECUTE_FILE, "system-run"},
-        {1548, IDS_TIP_VIEW, "document-preview"},
-        {1882, IDS_TIP_DIRECTORY_INFO, "view-list-details"},
+        {1877, IDS_TIP_EXECUTE_FILE, "media-playback-start"},
+        {1548, IDS_TIP_VIEW, "document-print-preview"},
+        {1882, IDS_TIP_DIRECTORY_INFO, "dialog-information"},
         {0, 0, ""},
-        {7888, IDS_TIP_HELP, "help-contents"},
-        {1883, IDS_TIP_DIRECTORY_COMPARE, "view-split-left-right"},
+        {7888, IDS_TIP_HELP, "help-browser"},
+        {1883, IDS_TIP_DIRECTORY_COMPARE, "edit-find-replace"},
         {1858, IDS_TIP_REFRESH, "view-refresh"},
         {536, IDS_TIP_GO_BACK, "go-previous"},
     };

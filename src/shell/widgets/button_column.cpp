@@ -4,7 +4,8 @@
 #include "ui/language.h"
 
 #include <QPushButton>
-#include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kestovan {
 
@@ -13,22 +14,23 @@ bool column_button_fits(int bottom_edge, int terminal_top)
     return bottom_edge <= terminal_top;
 }
 
+namespace {
+constexpr int MARGIN = 2;
+constexpr int GAP = 2;
+
+bool is_hideable(int command)
+{
+    const auto& ids = hideable_column_buttons();
+    return std::find(ids.begin(), ids.end(), command) != ids.end();
+}
+} // namespace
+
 ButtonColumn::ButtonColumn(QWidget* parent) : QWidget(parent)
 {
     setObjectName("button_column");
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(2);
-    // The buttons above Terminal take the room there is; Terminal and those below it stay at the
-    // bottom, so the hiding rule is what decides what fits.
-    auto* top = new QVBoxLayout;
-    top->setSpacing(2);
-    auto* bottom = new QVBoxLayout;
-    bottom->setSpacing(2);
-    QVBoxLayout* current = top;
+    // The buttons are placed by place(), not by a layout: a layout would make every button part of
+    // the column's minimum height, and the window could never get short enough for the hiding rule.
     for (const ColumnButton& spec : button_column()) {
-        if (spec.command == 1869)
-            current = bottom;
         auto* button = new QPushButton(
             spec.caption_string_id ? QString::fromUtf8(load_string(spec.caption_string_id)) : QString(),
             this);
@@ -41,12 +43,10 @@ ButtonColumn::ButtonColumn(QWidget* parent) : QWidget(parent)
             if (clicked)
                 clicked(command);
         });
-        current->addWidget(button);
         buttons_[spec.command] = button;
+        order_.push_back(button);
     }
-    layout->addLayout(top);
-    layout->addStretch(1);
-    layout->addLayout(bottom);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
 }
 
 QPushButton* ButtonColumn::button(int command) const
@@ -59,32 +59,69 @@ void ButtonColumn::set_caption(int command, const QString& caption)
 {
     if (QPushButton* b = button(command))
         b->setText(caption);
+    updateGeometry();
+    place();
+}
+
+QSize ButtonColumn::sizeHint() const
+{
+    int width = 0;
+    int height = MARGIN;
+    for (QPushButton* b : order_) {
+        width = std::max(width, b->sizeHint().width());
+        height += b->sizeHint().height() + GAP;
+    }
+    return {width + 2 * MARGIN, height + MARGIN};
+}
+
+QSize ButtonColumn::minimumSizeHint() const
+{
+    // Only the buttons that are never hidden need room.
+    int height = MARGIN;
+    for (const ColumnButton& spec : button_column())
+        if (!is_hideable(spec.command) || spec.command == 1883)
+            height += button(spec.command)->sizeHint().height() + GAP;
+    return {sizeHint().width(), height + MARGIN};
+}
+
+void ButtonColumn::place()
+{
+    const int width = this->width() - 2 * MARGIN;
+    // Terminal and the buttons after it sit at the bottom edge; the others stack from the top.
+    auto terminal_at = std::find_if(button_column().begin(), button_column().end(),
+                                    [](const ColumnButton& spec) { return spec.command == 1869; });
+    int y = height() - MARGIN;
+    for (auto it = button_column().end(); it != terminal_at;) {
+        --it;
+        QPushButton* b = button(it->command);
+        const int h = b->sizeHint().height();
+        y -= h;
+        b->setGeometry(MARGIN, y, width, h);
+        y -= GAP;
+    }
+    const int terminal_top = button(1869)->geometry().top();
+    y = MARGIN;
+    for (auto it = button_column().begin(); it != terminal_at; ++it) {
+        QPushButton* b = button(it->command);
+        const int h = b->sizeHint().height();
+        b->setGeometry(MARGIN, y, width, h);
+        if (is_hideable(it->command))
+            b->setVisible(column_button_fits(y + h, terminal_top));
+        // Shown buttons that are not hideable keep their place; hidden ones leave theirs empty.
+        y += h + GAP;
+    }
 }
 
 void ButtonColumn::fit()
 {
-    QPushButton* terminal = button(1869);
-    if (!terminal || !isVisible())
-        return;
-    const int terminal_top = terminal->geometry().top();
-    // Positions are those of a full column: measure each button where the layout would put it.
-    int y = layout()->contentsMargins().top();
-    for (const ColumnButton& spec : button_column()) {
-        if (spec.command == 1869)
-            break;
-        QPushButton* b = button(spec.command);
-        const int bottom = y + b->sizeHint().height();
-        y = bottom + 2;
-        const auto& hideable = hideable_column_buttons();
-        if (std::find(hideable.begin(), hideable.end(), spec.command) != hideable.end())
-            b->setVisible(column_button_fits(bottom, terminal_top));
-    }
+    if (isVisible())
+        place();
 }
 
 void ButtonColumn::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    fit();
+    place();
 }
 
 } // namespace kestovan

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <vector>
 
 class QPushButton;
 
@@ -20,13 +21,18 @@ public:
     // Terminal button is hidden.
     void fit();
 
+    [[nodiscard]] QSize sizeHint() const override;
+    [[nodiscard]] QSize minimumSizeHint() const override;
+
     std::function<void(int command)> clicked;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void place();
     std::map<int, QPushButton*> buttons_;
+    std::vector<QPushButton*> order_;
 };
 
 // The rule itself, for tests: which of the hideable buttons (by their bottom edges) stay visible when
