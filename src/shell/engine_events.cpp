@@ -34,11 +34,15 @@ std::string trimmed(std::string_view text)
     return line;
 }
 
-std::string without_line_breaks(std::string text)
+// The status bar has room for one line: of a text holding several replies, the last one (joining
+// them would run "150 ...listing.226 ...OK." together).
+std::string last_line(const std::string& text)
 {
-    for (std::size_t pos; (pos = text.find("\r\n")) != std::string::npos;)
-        text.erase(pos, 2);
-    return text;
+    std::string_view rest(text);
+    while (!rest.empty() && (rest.back() == '\r' || rest.back() == '\n'))
+        rest.remove_suffix(1);
+    const auto end = rest.find_last_of("\r\n");
+    return std::string(end == std::string_view::npos ? rest : rest.substr(end + 1));
 }
 
 } // namespace
@@ -54,7 +58,7 @@ void EngineEventHandler::log_line(FtpConnection* conn, std::string_view text, st
     }
     Session* session = ctx_.session_of(conn);
     ctx_.log.append(session ? session->profile : nullptr, line, colour);
-    ctx_.status.set_text(STATUS_MESSAGE, without_line_breaks(line));
+    ctx_.status.set_text(STATUS_MESSAGE, last_line(line));
 }
 
 int EngineEventHandler::handle(std::int32_t code, FtpConnection* conn, const EventArg& arg)
