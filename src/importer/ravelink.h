@@ -3,7 +3,7 @@
  * "#BRANCH"/"#EOB" around the children of a folder) to the target file and return
  *    1  success, text was appended
  *    0  out of memory while building the tree
- * -101  the source or the target cannot be opened (FTP Voyager, CuteFTP)
+ * -101  the source or the target cannot be opened, or the target not written (FTP Voyager, CuteFTP)
  * -102  a read error on the source, or (WS_FTP) the target cannot be opened or written
  * -103  a missing or empty argument
  * -104  nothing recognisable was found in the source

@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <functional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace kestovan {
@@ -145,6 +147,48 @@ TEST_F(RavelinkExports, TargetIsPrivateAndNoLinkIsFollowed)
     EXPECT_EQ(importWSFTP(good.c_str(), path("link.sav").c_str()), IMPORT_READ_FAILED);
     EXPECT_EQ(importFTPV(path("link.sav").c_str(), source(importers()[0]).c_str()), IMPORT_OPEN_FAILED);
     EXPECT_EQ(test::read_file(path("elsewhere")), "untouched");
+}
+
+// Lowers the soft file-size limit for the life of the object; SIGXFSZ is ignored meanwhile, so a write
+// past the limit fails with EFBIG instead of ending the process.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &old_);
+        old_handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit lowered{bytes, old_.rlim_max};
+        ::setrlimit(RLIMIT_FSIZE, &lowered);
+    }
+    ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+    ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+    ~ScopedFileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, old_handler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*old_handler_)(int) = nullptr;
+};
+
+TEST_F(RavelinkExports, AFailedWriteTakesBackWhatItAppended)
+{
+    const std::string seed = "NAME=seed\nSERVER=seed.example.test\n";
+    for (const Importer& importer : importers()) {
+        const std::string target = path(std::string("full-") + importer.name);
+        test::write_file(target, seed);
+        const std::string good = source(importer);
+        int code = 0;
+        {
+            // The append fails a few bytes in, half-way through an entry.
+            const ScopedFileSizeLimit limit(seed.size() + 20);
+            code = importer.run(good.c_str(), target.c_str());
+        }
+        EXPECT_EQ(code, importer.target_failure) << importer.name;
+        EXPECT_EQ(test::read_file(target), seed) << importer.name << ": the seed alone is left";
+    }
 }
 
 class Detection : public RavelinkExports {

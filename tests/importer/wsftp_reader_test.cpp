@@ -236,6 +236,18 @@ TEST_F(WsFtpOnDisk, NamedFilesAreFoundLikeWindowsWould)
                                  "Beside(6)[beside(3)]]");
 }
 
+TEST_F(WsFtpOnDisk, FilesReachedUnderOtherNamesAreStillReadOnce)
+{
+    // The top file named back by another spelling, through a link and from a second file: files are
+    // told apart by what they are on disk, not by their names.
+    const test::ScopedEnv prefix("WINEPREFIX", path("no-prefix"));
+    write("list/WS_FTP.ini", "[s]\nHOST=h\n[Self]\nFILENAME=.\\ws_ftp.INI\n[Team]\nFILENAME=team.ini\n");
+    write("list/team.ini", "[t]\nHOST=h\n[Back]\nFILENAME=C:\\x\\WS_FTP.INI\n[Linked]\nFILENAME=alias.ini\n"
+                           "[Again]\nFILENAME=team.ini\n");
+    std::filesystem::create_symlink("WS_FTP.ini", folder_ / "list" / "alias.ini");
+    EXPECT_EQ(test::shape(import("list/WS_FTP.ini")), "WS_FTP Sites(6)[WS_FTP.ini(6)[s(3)],Team(6)[t(3)]]");
+}
+
 TEST_F(WsFtpOnDisk, CandidatesForANamedFile)
 {
     const std::filesystem::path naming = "/lists/WS_FTP.ini";
