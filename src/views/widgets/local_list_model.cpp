@@ -10,7 +10,29 @@ void LocalListModel::list(std::string_view path)
 {
     beginResetModel();
     list_folder(list_, path);
+    sort_local_rows(list_.rows, order_);
     endResetModel();
+}
+
+void LocalListModel::click_column(int column)
+{
+    order_.click(column);
+    beginResetModel();
+    sort_local_rows(list_.rows, order_);
+    endResetModel();
+}
+
+bool LocalListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    const LocalEntry* row = entry(index);
+    if (!row || role != Qt::EditRole || index.column() != COL_NAME || !rename_row)
+        return false;
+    const std::string path = row->path; // the rename reads the list again
+    const std::string name = value.toString().toStdString();
+    if (name == row->name)
+        return false;
+    rename_row(path, name);
+    return true;
 }
 
 const LocalEntry* LocalListModel::entry(const QModelIndex& index) const
@@ -48,6 +70,7 @@ QVariant LocalListModel::data(const QModelIndex& index, int role) const
         return {};
     const int column = index.column();
     switch (role) {
+    case Qt::EditRole: return column == COL_NAME ? QString::fromStdString(row->name) : QVariant();
     case Qt::DisplayRole:
         switch (column) {
         case COL_NAME: return QString::fromStdString(row->name);
@@ -78,9 +101,14 @@ QVariant LocalListModel::headerData(int section, Qt::Orientation orientation, in
 
 Qt::ItemFlags LocalListModel::flags(const QModelIndex& index) const
 {
-    if (!index.isValid())
+    const LocalEntry* row = entry(index);
+    if (!row)
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren |
+                          Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+    if (index.column() == COL_NAME && (row->kind == LOCAL_FILE || row->kind == LOCAL_FOLDER))
+        flags |= Qt::ItemIsEditable;
+    return flags;
 }
 
 } // namespace kestovan

@@ -4,11 +4,13 @@
 
 #include "ui/string_ids.h"
 #include "views/local_fs.h"
+#include "views/pane_sort.h"
 #include "views/widgets/pane_icons.h"
 
 #include <QAbstractTableModel>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -49,9 +51,20 @@ public:
     // The mask the filter bar sets (patterns separated by "," or ";"); it applies from the next scan.
     [[nodiscard]] const std::string& mask() const { return list_.mask; }
     void set_mask(std::string mask) { list_.mask = std::move(mask); }
-    // The order the column titles choose; the scan's order is kept until one is chosen.
-    [[nodiscard]] int sort_column() const { return sort_column_; }
-    [[nodiscard]] Qt::SortOrder sort_order() const { return sort_order_; }
+    // The order the column titles choose (the first column until one is clicked), applied again
+    // whenever the list is filled.
+    [[nodiscard]] int sort_column() const { return order_.column; }
+    [[nodiscard]] Qt::SortOrder sort_order() const
+    {
+        return order_.reversed ? Qt::DescendingOrder : Qt::AscendingOrder;
+    }
+    [[nodiscard]] SortOrder order() const { return order_; }
+    // A click on a column title.
+    void click_column(int column);
+
+    // Editing a row's label asks this to rename the row at path; the list is read again by it.
+    std::function<void(const std::string& path, const std::string& new_name)> rename_row;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -61,8 +74,7 @@ public:
 
 private:
     LocalList list_;
-    int sort_column_ = COL_KIND;
-    Qt::SortOrder sort_order_ = Qt::AscendingOrder;
+    SortOrder order_;
     mutable PaneIcons icons_;
 };
 

@@ -1,12 +1,14 @@
 #include "views/widgets/local_pane.h"
 
 #include "shell/shell_context.h"
+#include "ui/language.h"
 #include "ui/widgets/language_switcher.h"
 
 #include <QDir>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <memory>
 
 namespace kestovan {
 namespace {
@@ -50,13 +52,23 @@ LocalPane::LocalPane(ShellContext& ctx, QWidget* parent)
     tabs_.setUsesScrollButtons(true);
     tabs_.setProperty(NO_TRANSLATION_PROPERTY, true);
     path_.setProperty(NO_TRANSLATION_PROPERTY, true);
+    mask_.setObjectName(QStringLiteral("local_mask"));
+    mask_.setProperty(NO_TRANSLATION_PROPERTY, true);
+    mask_.setPlaceholderText(load_qstring(IDS_PLACEHOLDER_FILE_MASK));
+    mask_.setToolTip(load_qstring(IDS_PLACEHOLDER_FILE_MASK));
     list_.setObjectName(QStringLiteral("1779"));
     list_.setModel(&model_);
     list_.set_column_widths(LocalListModel::COLUMN_WIDTHS, LocalListModel::COLUMN_SAMPLES);
     bind_column_ids(list_,
                     {IDS_COL_LOCAL_KIND, IDS_COL_LOCAL_FILENAME, IDS_COL_LOCAL_SIZE, IDS_COL_LOCAL_DATE});
     layout_.addWidget(&tabs_);
-    layout_.addWidget(&path_);
+    // Path and mask share one row, so the filter bar costs the pane no height.
+    auto filter_row = std::make_unique<QHBoxLayout>();
+    filter_row->setContentsMargins(0, 0, 0, 0);
+    filter_row->setSpacing(2);
+    filter_row->addWidget(&path_, 3);
+    filter_row->addWidget(&mask_, 1);
+    layout_.addLayout(filter_row.release()); // owned by layout_
     layout_.addWidget(&list_, 1);
     setFocusProxy(&list_);
 
@@ -66,6 +78,7 @@ LocalPane::LocalPane(ShellContext& ctx, QWidget* parent)
     });
     connect(&path_, &QLineEdit::textEdited, this, [this](const QString& text) { path_edited(text); });
     connect(&path_, &QLineEdit::returnPressed, this, [this] { path_entered(); });
+    connect(&mask_, &QLineEdit::textEdited, this, &LocalPane::maskEdited);
     connect(&list_, &PaneView::openRequested, this,
             [this](const QModelIndex& index) { open_row(index.row()); });
     connect(&list_, &PaneView::focusEntered, this, [this] {
@@ -136,6 +149,33 @@ void LocalPane::refresh()
         list_.selectionModel()->setCurrentIndex(model_.index(*row, 0), QItemSelectionModel::NoUpdate);
     list_.selectionModel()->select(keep, QItemSelectionModel::ClearAndSelect);
     list_.verticalScrollBar()->setValue(scrolled);
+}
+
+void LocalPane::show_filter_bar(bool shown)
+{
+    path_.setVisible(shown);
+    mask_.setVisible(shown);
+}
+
+void LocalPane::set_mask(const std::string& mask)
+{
+    if (mask_.text().toStdString() != mask)
+        mask_.setText(QString::fromStdString(mask));
+    model_.set_mask(mask);
+    refresh();
+}
+
+void LocalPane::select_path(const std::string& path)
+{
+    refresh();
+    if (std::optional<int> row = model_.row_of_path(path)) {
+        const QModelIndex index = model_.index(*row, LocalListModel::COL_NAME);
+        list_.selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                           QItemSelectionModel::Rows);
+        list_.scrollTo(index);
+    } else if (is_folder(path)) {
+        show_folder(path);
+    }
 }
 
 void LocalPane::go_up()

@@ -42,10 +42,18 @@ public:
     [[nodiscard]] LocalListModel& list_model() { return model_; }
     [[nodiscard]] PaneView& list_view() { return list_; }
     [[nodiscard]] QLineEdit& path_field() { return path_; }
+    [[nodiscard]] QLineEdit& mask_field() { return mask_; }
+    // The filter bar (path field and mask) shown or hidden.
+    void show_filter_bar(bool shown);
+    // The mask in force: put into the field and applied by reading the folder again.
+    void set_mask(const std::string& mask);
+    // Lists the folder again and makes the row with path the current, selected one.
+    void select_path(const std::string& path);
     [[nodiscard]] QTabBar& volume_tabs() { return tabs_; }
 
 signals:
     void uploadRequested(const kestovan::LocalEntry& entry);
+    void maskEdited(const QString& text);
 
 private:
     struct VolumeTab {
@@ -67,6 +75,7 @@ private:
     QVBoxLayout layout_;
     QTabBar tabs_;
     QLineEdit path_;
+    QLineEdit mask_;
     PaneView list_;
     std::vector<VolumeTab> volumes_;
     int active_tab_ = -1;

@@ -38,7 +38,42 @@ void RemoteListModel::refill()
     beginResetModel();
     folder_ = ctx_.shown_folder;
     rows_ = browser_.rows();
+    if (folder_ && folder_->kind != KIND_PROFILE_FOLDER)
+        sort_remote_rows(rows_, order_);
     endResetModel();
+}
+
+void RemoteListModel::click_column(int column)
+{
+    order_.click(column);
+    const QScopedValueRollback<bool> changing(changing_, true);
+    emit layoutAboutToBeChanged();
+    const QModelIndexList before = persistentIndexList();
+    std::vector<DirEntry*> moved;
+    for (const QModelIndex& index : before)
+        moved.push_back(entry(index));
+    if (folder_ && folder_->kind != KIND_PROFILE_FOLDER)
+        sort_remote_rows(rows_, order_);
+    QModelIndexList after;
+    for (std::size_t i = 0; i < moved.size(); ++i)
+        after.push_back(index(row_of(moved[i]), before[static_cast<qsizetype>(i)].column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged();
+}
+
+bool RemoteListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    DirEntry* row = entry(index);
+    if (!row || role != Qt::EditRole || index.column() != COL_FILE || !rename_row)
+        return false;
+    const std::string name = value.toString().toStdString();
+    if (name == row->name)
+        return false;
+    rename_row(row, name);
+    const int at = row_of(row);
+    if (at >= 0)
+        emit dataChanged(this->index(at, 0), this->index(at, COLUMN_COUNT - 1));
+    return true;
 }
 
 void RemoteListModel::tree_item_changed(DirEntry& node)
@@ -113,6 +148,7 @@ QVariant RemoteListModel::data(const QModelIndex& index, int role) const
     const int column = index.column();
     switch (role) {
     case Qt::DisplayRole: return cell_text(*row, column);
+    case Qt::EditRole: return column == COL_FILE ? QString::fromStdString(row->name) : QVariant();
     case Qt::DecorationRole:
         return column == COL_KIND ? QVariant(icons_.icon(icons_.name_for(*row))) : QVariant();
     case ICON_NAME_ROLE: return column == COL_KIND ? QVariant(icons_.name_for(*row)) : QVariant();
@@ -139,9 +175,14 @@ QVariant RemoteListModel::headerData(int section, Qt::Orientation orientation, i
 
 Qt::ItemFlags RemoteListModel::flags(const QModelIndex& index) const
 {
-    if (!index.isValid())
+    const DirEntry* row = entry(index);
+    if (!row)
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren |
+                          Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+    if (index.column() == COL_FILE && row->kind != KIND_PARENT)
+        flags |= Qt::ItemIsEditable;
+    return flags;
 }
 
 } // namespace kestovan

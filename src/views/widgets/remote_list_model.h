@@ -4,11 +4,14 @@
 #pragma once
 
 #include "ui/string_ids.h"
+#include "views/pane_sort.h"
 #include "views/widgets/pane_icons.h"
 
 #include <QAbstractTableModel>
 
 #include <array>
+#include <functional>
+#include <string>
 #include <vector>
 
 namespace kestovan {
@@ -56,9 +59,18 @@ public:
     // True while the model reports a change; views ignore the selection moves that causes.
     [[nodiscard]] bool changing() const { return changing_; }
 
-    // The order the column titles choose; the fill keeps the browser's order until one is chosen.
-    [[nodiscard]] int sort_column() const { return sort_column_; }
-    [[nodiscard]] Qt::SortOrder sort_order() const { return sort_order_; }
+    // The order the column titles choose (the first column until one is clicked), applied at every
+    // fill except for a profile folder, whose children keep their tree order.
+    [[nodiscard]] int sort_column() const { return order_.column; }
+    [[nodiscard]] Qt::SortOrder sort_order() const
+    {
+        return order_.reversed ? Qt::DescendingOrder : Qt::AscendingOrder;
+    }
+    void click_column(int column);
+
+    // Editing a row's label asks this to rename the row.
+    std::function<void(DirEntry* row, const std::string& new_name)> rename_row;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -74,8 +86,7 @@ private:
     const RemoteBrowser& browser_;
     DirEntry* folder_ = nullptr;
     std::vector<DirEntry*> rows_;
-    int sort_column_ = COL_KIND;
-    Qt::SortOrder sort_order_ = Qt::AscendingOrder;
+    SortOrder order_;
     mutable PaneIcons icons_;
     bool changing_ = false;
 };

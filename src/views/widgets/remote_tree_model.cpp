@@ -271,7 +271,8 @@ QVariant RemoteTreeModel::data(const QModelIndex& index, int role) const
     if (!entry)
         return {};
     switch (role) {
-    case Qt::DisplayRole: return QString::fromStdString(entry->name);
+    case Qt::DisplayRole:
+    case Qt::EditRole: return QString::fromStdString(entry->name);
     case Qt::DecorationRole: return icons_.icon(icons_.name_for(*entry));
     case ICON_NAME_ROLE: return icons_.name_for(*entry);
     case Qt::ToolTipRole:
@@ -286,7 +287,20 @@ Qt::ItemFlags RemoteTreeModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable | Qt::ItemIsDragEnabled |
+           Qt::ItemIsDropEnabled;
+}
+
+bool RemoteTreeModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    DirEntry* entry = node(index);
+    if (!entry || role != Qt::EditRole || !rename_node)
+        return false;
+    const std::string name = value.toString().toStdString();
+    if (name == entry->name)
+        return false;
+    rename_node(entry, name);
+    return true;
 }
 
 } // namespace kestovan

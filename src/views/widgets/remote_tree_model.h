@@ -12,7 +12,9 @@
 
 #include <QAbstractItemModel>
 
+#include <functional>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -56,6 +58,10 @@ public:
     bool hasChildren(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+
+    // Editing a node's label asks this to rename the node.
+    std::function<void(DirEntry* node, const std::string& new_name)> rename_node;
 
 private:
     struct Row {

@@ -118,17 +118,18 @@ TEST(RemoteList, ColumnsShowTheListingsFieldsUnderTheTableTitles)
     DirEntry& link = PanesHarness::add_folder(site, "www", KIND_LINK);
     link.link_target = "/var/www";
     h.shell->browser().select_node(&site);
-    ASSERT_EQ(row_names(model), (std::vector<std::string>{"notes.txt", "www"}));
+    ASSERT_EQ(row_names(model), (std::vector<std::string>{"www", "notes.txt"}))
+        << "ordered by the first column: higher kind first";
     std::vector<std::string> cells;
     for (int column = 0; column < 8; ++column)
-        cells.push_back(model.index(0, column).data().toString().toStdString());
+        cells.push_back(model.index(1, column).data().toString().toStdString());
     EXPECT_EQ(cells, (std::vector<std::string>{"", "notes.txt", "1024", "Jan 15 2003", "-rw-r--r--", "1",
                                                "ftp", ""}))
         << "the icon column has no text; a missing group is empty";
-    EXPECT_FALSE(model.index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
-    EXPECT_TRUE(model.index(0, 1).data(Qt::DecorationRole).isNull());
-    EXPECT_EQ(model.index(1, 0).data(RemoteListModel::ICON_NAME_ROLE).toString(), "inode-symlink");
-    EXPECT_EQ(model.index(1, 1).data(Qt::ToolTipRole).toString(), "www -> /var/www");
+    EXPECT_FALSE(model.index(1, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+    EXPECT_TRUE(model.index(1, 1).data(Qt::DecorationRole).isNull());
+    EXPECT_EQ(model.index(0, 0).data(RemoteListModel::ICON_NAME_ROLE).toString(), "inode-symlink");
+    EXPECT_EQ(model.index(0, 1).data(Qt::ToolTipRole).toString(), "www -> /var/www");
 }
 
 TEST(RemoteList, MovingToARowSelectsItAndOpeningNavigates)
