@@ -15,6 +15,7 @@
 #include "ui/widgets/language_switcher.h"
 #include "ui/widgets/qt_prompts.h"
 #include "views/widgets/local_pane.h"
+#include "views/widgets/pane_glue.h"
 #include "views/widgets/remote_list.h"
 #include "views/widgets/remote_tree.h"
 
@@ -58,8 +59,8 @@ QString text(int id)
 // The commands this window carries out itself (the rest are the shell's or not built yet).
 const std::vector<int>& window_commands()
 {
-    static const std::vector<int> ids = {414,  457,  403, 404, 406, 468,  1869,
-                                         7888, 1858, 393, 394, 536, 1104, CMD_TRANSFER_DOWNLOAD};
+    static const std::vector<int> ids = {414,  457, 403, 404, 406,  468, 1869, 7888,
+                                         1858, 393, 394, 536, 1104, 459, 1875};
     return ids;
 }
 
@@ -70,6 +71,10 @@ MainWindow::MainWindow(Application& app, QtPrompts& prompts)
 {
     setObjectName("102");
     set_form_number(*this, FORM_MAIN);
+    // A bare X server has no icon theme of its own; the Tango theme (installed with the program)
+    // supplies the tool bar's and menus' images there, while a desktop's own theme still comes first.
+    if (QIcon::fallbackThemeName().isEmpty() || QIcon::fallbackThemeName() == QStringLiteral("hicolor"))
+        QIcon::setFallbackThemeName(QStringLiteral("Tango"));
     ctx_.view = this;
     build_actions();
     build_menus();
@@ -90,6 +95,7 @@ MainWindow::MainWindow(Application& app, QtPrompts& prompts)
 
 MainWindow::~MainWindow()
 {
+    pane_glue_.reset(); // before the panes it joins
     ctx_.view = nullptr;
     app_.window.set_handler({});
 }
@@ -204,9 +210,6 @@ void MainWindow::build_central()
     browse->setObjectName("9105");
 
     local_pane_ = new LocalPane(ctx_, browse);
-    connect(local_pane_, &LocalPane::uploadRequested, this, [this](const LocalEntry&) {
-        // Uploads come with the file panes' transfer commands.
-    });
 
     auto* middle = new QWidget(browse);
     auto* transfer = new QVBoxLayout(middle);
@@ -221,7 +224,7 @@ void MainWindow::build_central()
     up->setObjectName(QString::number(CMD_TRANSFER_UPLOAD));
     bind_tooltip_id(*up, IDS_BTN_UPLOAD_SELECTION);
     up->setFixedWidth(40);
-    up->setEnabled(false);
+    connect(up, &QPushButton::clicked, this, [this] { send_command(CMD_TRANSFER_UPLOAD); });
     transfer->addWidget(down);
     transfer->addWidget(up);
     transfer->addSpacing(12);
@@ -241,7 +244,18 @@ void MainWindow::build_central()
     auto* remote = new QSplitter(Qt::Horizontal, browse);
     remote->setObjectName("remote_side");
     tree_ = new RemoteTree(*app_.shell, remote);
-    remote_list_ = new RemoteList(*app_.shell, remote);
+    auto* remote_rows = new QWidget(remote);
+    auto* remote_column = new QVBoxLayout(remote_rows);
+    remote_column->setContentsMargins(0, 0, 0, 0);
+    remote_column->setSpacing(2);
+    remote_list_ = new RemoteList(*app_.shell, remote_rows);
+    // The panes' commands, keys, drags, drops and menus (they register in the shell's table).
+    pane_glue_ = std::make_unique<PaneGlue>(
+        *app_.shell, *local_pane_, *remote_list_, *tree_, [this](int command) { send_command(command); },
+        remote_rows);
+    remote_column->addWidget(&pane_glue_->remote_mask_field());
+    remote_column->addWidget(remote_list_, 1);
+    pane_glue_->show_filter_bar(view_shown(VIEW_FILTER_BAR));
     remote->setStretchFactor(0, 1);
     remote->setStretchFactor(1, 2);
     browse->setStretchFactor(0, 2);
@@ -362,13 +376,9 @@ bool MainWindow::window_command(int command)
         else
             app_.shell->browser().go_back();
         return true;
-    case CMD_TRANSFER_DOWNLOAD: {
-        std::vector<DirEntry*> rows = remote_list_->selected_entries();
-        std::erase_if(rows, [](DirEntry* e) { return e->kind == KIND_PARENT; });
-        app_.shell->transfers().download_entries(ctx_.current_session_node, rows, ctx_.local_folder);
-        return true;
-    }
     case 1104: deferred_startup(); return true;
+    case 459:
+    case 1875: open_profile_manager(ctx_.selected); return true;
     default: return false;
     }
 }
@@ -383,6 +393,10 @@ void MainWindow::command_states_changed()
 {
     PaneState panes;
     panes.local_item_selected = local_pane_ && local_pane_->has_selection();
+    if (pane_glue_) {
+        panes.local_clipboard_empty = pane_glue_->commands().clipboards().local().empty();
+        panes.remote_clipboard_first = pane_glue_->commands().clipboards().remote_first();
+    }
     panes.system_clipboard_has_text =
         QApplication::clipboard() && !QApplication::clipboard()->text().isEmpty();
     const auto states = app_.shell->command_states(panes);
@@ -486,6 +500,16 @@ void MainWindow::post_command(int command)
     ctx_.post_command(command);
 }
 
+std::optional<std::string> MainWindow::selected_local_item() const
+{
+    if (!local_pane_)
+        return std::nullopt;
+    for (const LocalEntry& entry : local_pane_->selected_entries())
+        if (entry.kind == LOCAL_FILE || entry.kind == LOCAL_FOLDER)
+            return entry.path;
+    return std::nullopt;
+}
+
 void MainWindow::update_recent_menu()
 {
     if (!file_menu_)
@@ -532,7 +556,7 @@ void MainWindow::toggle_view(int bit)
         buttons_->setVisible(shown);
         buttons_->fit();
         break;
-    case VIEW_FILTER_BAR: local_pane_->path_field().setVisible(shown); break;
+    case VIEW_FILTER_BAR: pane_glue_->show_filter_bar(shown); break;
     default: break;
     }
     if (QAction* a = action(bit == VIEW_TOOLBAR       ? 457

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 
 #include <map>
+#include <memory>
 
 class QAction;
 class QMenu;
@@ -29,6 +30,7 @@ class RemoteTree;
 class RemoteList;
 class LocalPane;
 class QtPrompts;
+class PaneGlue;
 
 class MainWindow : public QMainWindow, public ShellView {
 public:
@@ -48,6 +50,7 @@ public:
     void open_profile_manager(DirEntry* node) override;
     void terminal_log_changed(SiteProfile* profile) override;
     void post_command(int command) override;
+    [[nodiscard]] std::optional<std::string> selected_local_item() const override;
 
     // The view flags: applied at start (clear bits hide their element) and toggled by 457/403/404/406.
     void apply_view_flags();
@@ -93,6 +96,7 @@ private:
     RemoteTree* tree_ = nullptr;
     RemoteList* remote_list_ = nullptr;
     LocalPane* local_pane_ = nullptr;
+    std::unique_ptr<PaneGlue> pane_glue_;
     TerminalWindow* terminal_ = nullptr;
     bool closing_ = false;
 };
