@@ -1,10 +1,13 @@
 #include "shell/application.h"
 
 #include "profiles/profile_folder.h"
+#include "profiles/ravelink_library.h"
+#include "shell/session_log.h"
 #include "ui/language.h"
 #include "ui/prompts.h"
 #include "ui/string_ids.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <system_error>
 #include <unistd.h>
@@ -35,6 +38,24 @@ std::string base_name_without(std::string_view path, std::initializer_list<std::
         }
     }
     return name;
+}
+
+// Only what is new joins the tree, at any depth: nodes that are there already (connected sessions
+// hang on them) stay as they are.
+void merge_new_nodes(EntryChain& have, EntryChain& fresh, DirEntry* parent)
+{
+    for (auto& node : fresh) {
+        auto same =
+            std::find_if(have.begin(), have.end(), [&](const auto& old) { return old->path == node->path; });
+        if (same == have.end()) {
+            if (parent)
+                parent->add_child(std::move(node));
+            else
+                have.push_back(std::move(node));
+        } else if ((*same)->kind == KIND_PROFILE_FOLDER && node->kind == KIND_PROFILE_FOLDER) {
+            merge_new_nodes((*same)->children, node->children, same->get());
+        }
+    }
 }
 
 } // namespace
@@ -97,6 +118,26 @@ std::vector<std::string> Application::load_state()
     }
     ctx.tree = load_profile_folder(data_folder / PROFILES_FOLDER);
     return problems;
+}
+
+std::optional<ImportMessage> Application::import_site_list(const std::string& chosen)
+{
+    RavelinkLibrary library(ravelink_paths);
+    ImportCommandResult result = run_import_command(chosen, data_folder / PENDING_TREE_FILE, library);
+    if (result.message)
+        return result.message;
+    if (!result.tree)
+        return std::nullopt;
+    ShellContext& ctx = shell->context();
+    if (auto pending = read_pending_tree(data_folder)) {
+        ConversionResult stored = store_pending_tree(*pending, data_folder, data_folder / PROFILES_FOLDER);
+        for (const ProfileError& problem : stored.problems)
+            ctx.log.append(nullptr, problem.message(), LOG_BLUE);
+    }
+    EntryChain fresh = load_profile_folder(data_folder / PROFILES_FOLDER);
+    merge_new_nodes(ctx.tree, fresh, nullptr);
+    ctx.view->title_changed();
+    return std::nullopt;
 }
 
 bool Application::start_engine()

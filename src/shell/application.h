@@ -6,6 +6,8 @@
 
 #include "engine/engine.h"
 #include "platform/window.h"
+#include "profiles/ravelink_library.h"
+#include "profiles/site_list_import.h"
 #include "queue/config_file.h"
 #include "settings/settings.h"
 #include "shell/command_line.h"
@@ -49,6 +51,11 @@ public:
     // removed. Returns the write error, if any.
     std::optional<std::string> shutdown();
 
+    // File -> Import after the file dialog: the library appends the chosen site list to the pending
+    // tree file, which is then stored into the profile folder as at start-up; the new profiles are
+    // appended to the tree (connected sessions keep their nodes). The box to show on failure, if any.
+    [[nodiscard]] std::optional<ImportMessage> import_site_list(const std::string& chosen);
+
     // The node of a profile by display name, searched through profile folders.
     [[nodiscard]] DirEntry* find_profile(std::string_view name);
 
@@ -58,6 +65,8 @@ public:
     ConfigState config{settings};
     std::unique_ptr<Shell> shell;
     std::filesystem::path data_folder;
+    // Where File -> Import looks for the importer library, in order.
+    std::vector<std::filesystem::path> ravelink_paths = default_ravelink_paths();
 
     // Filled by the window layer: open the profile manager (for -N and command 1875), its form for
     // one profile (-P), and the batch window (-b).

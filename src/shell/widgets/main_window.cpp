@@ -60,7 +60,7 @@ QString text(int id)
 const std::vector<int>& window_commands()
 {
     static const std::vector<int> ids = {414,  457, 403, 404, 406,  468, 1869, 7888,
-                                         1858, 393, 394, 536, 1104, 459, 1875};
+                                         1858, 393, 394, 536, 1104, 459, 1875, 479};
     return ids;
 }
 
@@ -377,6 +377,7 @@ bool MainWindow::window_command(int command)
             app_.shell->browser().go_back();
         return true;
     case 1104: deferred_startup(); return true;
+    case 479: import_site_list(); return true;
     case 459:
     case 1875: open_profile_manager(ctx_.selected); return true;
     default: return false;
@@ -601,6 +602,19 @@ void MainWindow::open_terminal()
             ctx_.log.suppress_next();
     });
     terminal_->open(ctx_.profile_of(ctx_.selected ? ctx_.selected : ctx_.current_session_node));
+}
+
+void MainWindow::import_site_list()
+{
+    const auto chosen = prompts_.open_file(load_string(IDS_DLG_IMPORT), load_string(IDS_IMPORT_FILTER));
+    if (!chosen)
+        return;
+    if (auto box = app_.import_site_list(*chosen)) {
+        prompts_.message(box->caption, box->text, box->icon);
+        return;
+    }
+    if (tree_)
+        tree_->tree_model().reload();
 }
 
 void MainWindow::deferred_startup()

@@ -60,6 +60,8 @@ public:
     void open_terminal();
     // The deferred start-up (command 1104).
     void deferred_startup();
+    // File -> Import (479).
+    void import_site_list();
 
     [[nodiscard]] QAction* action(int command) const;
     [[nodiscard]] ButtonColumn* buttons() const { return buttons_; }
