@@ -2,6 +2,7 @@
 
 #include "platform/window.h"
 #include "profiles/site_profile.h"
+#include "shell/profile_nodes.h"
 #include "ui/language.h"
 #include "ui/prompts.h"
 #include "ui/string_ids.h"
@@ -18,6 +19,7 @@ Shell::Shell(Window& window, Engine& engine, Settings& settings, Prompts& prompt
       transfers_(ctx_, sessions_, browser_), web_(ctx_, sessions_, browser_), move_file_(ctx_, browser_)
 {
     register_commands();
+    transfers_.remove_profile_node = [this](DirEntry& node) { remove_profile_node(ctx_, node); };
     filter_id_ = window.install_filter([this](const Message& m) {
         if (m.id == WM_TIMER && m.wparam == TIMER_HAMMER) {
             sessions_.hammer_tick();

@@ -306,6 +306,8 @@ constexpr int IDS_LOG_NAME_REFUSED = 4232;
 constexpr int IDS_LOG_LINK_OUTSIDE = 4233;
 constexpr int IDS_LOG_FOLDER_LOOP = 4234;
 constexpr int IDS_LOG_FOLDER_TOO_DEEP = 4235;
+constexpr int IDS_ERR_PROFILE_IN_USE = 4236;
+constexpr int IDS_ERR_PROFILE_NOT_DELETED = 4237;
 
 // Link harvesting (4250-4259)
 constexpr int IDS_MSG_NO_FILE_LINKS = 4250;

@@ -394,6 +394,8 @@ inline constexpr StringEntry STRING_TABLE[] = {
     StringEntry{IDS_LOG_FOLDER_LOOP,
                 "Folder '%s' not followed: this transfer has already visited it (a symbolic link loop)"},
     StringEntry{IDS_LOG_FOLDER_TOO_DEEP, "Folder '%s' not followed: it lies more than %i folders deep"},
+    StringEntry{IDS_ERR_PROFILE_IN_USE, "'%s' has an open session. Disconnect it before deleting it."},
+    StringEntry{IDS_ERR_PROFILE_NOT_DELETED, "'%s' could not be deleted."},
 
     // Link harvesting
     StringEntry{IDS_MSG_NO_FILE_LINKS, "No file links have been found at '%s'"},

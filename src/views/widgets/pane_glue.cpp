@@ -42,6 +42,11 @@ PaneGlue::PaneGlue(Shell& shell, LocalPane& local, RemoteList& list, RemoteTree&
     remote_mask_->setToolTip(load_qstring(IDS_PLACEHOLDER_FILE_MASK));
     remote_mask_->setText(QString::fromStdString(shell.context().settings.text(KEY_RMASK)));
     commands_ = std::make_unique<PaneCommands>(shell, *this, transfer_port(shell.transfers()));
+    // Profile nodes are deleted like remote rows: asked in "Confirm Delete", then removed.
+    commands_->delete_profile = [&shell](DirEntry* node) {
+        if (node)
+            shell.transfers().delete_entries(nullptr, {node});
+    };
 
     connect(&local_, &LocalPane::maskEdited, this,
             [this](const QString& text) { commands_->apply_local_mask(text.toStdString()); });
