@@ -1,6 +1,7 @@
 #include "support/real_ftp_server.h"
 
 #include "support/blocking_ftp_client.h"
+#include "support/process_group.h"
 #include "support/test_files.h"
 
 #include <cerrno>
@@ -184,34 +185,7 @@ void RealFtpServer::own_chain(const std::string& absolute) const
 
 void RealFtpServer::launch(const std::vector<std::string>& argv)
 {
-    std::vector<char*> args;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    const int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    const int out = ::open(stdout_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    const int err = ::open(stderr_path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (in < 0 || out < 0 || err < 0)
-        throw std::runtime_error("cannot open the server's output files in " + base_);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        // Only async-signal-safe calls between fork and exec: the test process has threads.
-        ::setpgid(0, 0);
-        ::dup2(in, STDIN_FILENO);
-        ::dup2(out, STDOUT_FILENO);
-        ::dup2(err, STDERR_FILENO);
-        ::close_range(3, ~0U, 0);
-        ::execv(args[0], args.data());
-        ::_exit(127);
-    }
-    const int fork_errno = errno;
-    ::close(in);
-    ::close(out);
-    ::close(err);
-    if (pid < 0)
-        throw std::runtime_error(std::string("fork: ") + std::strerror(fork_errno));
-    ::setpgid(pid, pid); // also from here, so stop() finds the group even if the child has not run yet
-    pid_ = pid;
+    pid_ = spawn_process_group(argv, stdout_path_, stderr_path_, base_);
 }
 
 RealFtpServer::Start RealFtpServer::wait_until_serving(std::string_view banner,
@@ -247,28 +221,12 @@ std::string RealFtpServer::output() const
 
 bool RealFtpServer::exited()
 {
-    if (pid_ <= 0)
-        return true;
-    int status = 0;
-    if (::waitpid(pid_, &status, WNOHANG) != pid_)
-        return false;
-    pid_ = -1;
-    return true;
+    return reap_if_exited(pid_);
 }
 
 void RealFtpServer::stop()
 {
-    if (pid_ <= 0)
-        return;
-    ::kill(-pid_, SIGTERM);
-    const auto deadline = std::chrono::steady_clock::now() + STOP_GRACE;
-    while (!exited() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    if (pid_ > 0) {
-        ::kill(-pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
+    stop_process_group(pid_, STOP_GRACE);
 }
 
 } // namespace kestovan::test
