@@ -1,10 +1,10 @@
 // kestovan-ftp-cli as a user runs it, against real servers on loopback: its output, its files and
 // its exit status.
+#include "support/cli_process.h"
 #include "support/pyftpdlib_server.h"
 #include "support/test_files.h"
 #include "support/vsftpd_server.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -14,28 +14,8 @@
 namespace kestovan {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun run_cli(const QStringList& args)
-{
-    QProcess process;
-    process.start(QString(KESTOVAN_BINARY_DIR) + "/src/cli/kestovan-ftp-cli", args);
-    CliRun run;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        run.err = "timed out";
-        return run;
-    }
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
-}
+using test::CliRun;
+using test::run_cli;
 
 enum class Kind {
     Vsftpd,

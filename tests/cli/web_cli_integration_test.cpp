@@ -1,9 +1,9 @@
 // kestovan-ftp-cli's web commands as a user runs them, against Python's file server and tinyproxy on
 // loopback: the links of a page, a saved file, a failure and the proxy.
+#include "support/cli_process.h"
 #include "support/http_servers.h"
 #include "support/test_files.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -11,28 +11,8 @@
 namespace kestovan {
 namespace {
 
-struct WebCliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-WebCliRun run_web_cli(const QStringList& args)
-{
-    QProcess process;
-    process.start(QString(KESTOVAN_BINARY_DIR) + "/src/cli/kestovan-ftp-cli", args);
-    WebCliRun run;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        run.err = "timed out";
-        return run;
-    }
-    run.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = process.readAllStandardOutput().toStdString();
-    run.err = process.readAllStandardError().toStdString();
-    return run;
-}
+using test::CliRun;
+using test::run_cli;
 
 QString q(const std::string& text)
 {
@@ -45,7 +25,7 @@ TEST(WebCli, LinksPrintsTheHarvestedLinksOnePerLine)
     server.make_file("index.html",
                      "<html><body><a href=\"a.zip\">a</a> <a href=\"A.ZIP\">again</a>\n"
                      "<a href=\"page.html?x=1#top\">p</a> <a href=\"shop.jsp?id=2\">s</a></body></html>");
-    const WebCliRun run = run_web_cli({"links", q(server.url("/"))});
+    const CliRun run = run_cli({"links", q(server.url("/"))});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "a.zip\npage.html\nshop.jsp?id=2\n");
 }
@@ -56,11 +36,11 @@ TEST(WebCli, FetchSavesTheFileAndAMissingOneFails)
     const std::string source = server.make_random_file("data.bin", 1234567, 3);
     QTemporaryDir dir;
     const std::string target = dir.filePath("copy.bin").toStdString();
-    const WebCliRun saved = run_web_cli({"fetch", q(server.url("/data.bin")), q(target)});
+    const CliRun saved = run_cli({"fetch", q(server.url("/data.bin")), q(target)});
     EXPECT_EQ(saved.status, 0) << saved.err;
     EXPECT_EQ(saved.out, "saved 1234567 bytes from " + server.url("/data.bin") + " to " + target + "\n");
     EXPECT_EQ(test::sha256_file(target), test::sha256_file(source));
-    const WebCliRun missing = run_web_cli({"fetch", q(server.url("/nothing.bin")), q(target + ".2")});
+    const CliRun missing = run_cli({"fetch", q(server.url("/nothing.bin")), q(target + ".2")});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "kestovan-ftp-cli: The server answered 404.\n");
 }
@@ -72,8 +52,8 @@ TEST(WebCli, FetchThroughTinyproxyWithCredentials)
     test::TinyproxyServer proxy("cli", "cli-pw");
     QTemporaryDir dir;
     const std::string target = dir.filePath("p.bin").toStdString();
-    const WebCliRun run = run_web_cli({"fetch", q(server.url("/p.bin")), q(target), "--http-proxy",
-                                       q("cli:cli-pw@127.0.0.1:" + std::to_string(proxy.port()))});
+    const CliRun run = run_cli({"fetch", q(server.url("/p.bin")), q(target), "--http-proxy",
+                                q("cli:cli-pw@127.0.0.1:" + std::to_string(proxy.port()))});
     EXPECT_EQ(run.status, 0) << run.err << proxy.log();
     EXPECT_EQ(test::sha256_file(target), test::sha256_file(source));
 }

@@ -1,0 +1,19 @@
+// Running the built kestovan-ftp-cli as a user would, for the client's end-to-end tests.
+#pragma once
+
+#include <QStringList>
+
+#include <string>
+
+namespace kestovan::test {
+
+struct CliRun {
+    int status = -1; // exit code; -1 when it crashed or timed out
+    std::string out;
+    std::string err;
+};
+
+// Runs the client with args and waits up to a minute.
+CliRun run_cli(const QStringList& args);
+
+} // namespace kestovan::test
