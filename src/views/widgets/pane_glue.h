@@ -3,7 +3,7 @@
 // the three controls, and the filter fields. The main window makes one after the panes.
 #pragma once
 
-#include "views/pane_commands.h"
+#include "shell/pane_commands.h"
 #include "views/pane_menus.h"
 
 #include <QLineEdit>

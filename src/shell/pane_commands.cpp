@@ -1,4 +1,4 @@
-#include "views/pane_commands.h"
+#include "shell/pane_commands.h"
 
 #include "common/paths.h"
 #include "settings/settings.h"

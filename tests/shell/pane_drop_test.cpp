@@ -1,7 +1,7 @@
 // What a drop means for each source and target: local rows, remote rows and desktop files onto
 // rows of the local list, the remote list and the tree.
 #include "profiles/site_profile.h"
-#include "views/pane_drop.h"
+#include "shell/pane_drop.h"
 
 #include <QUrl>
 

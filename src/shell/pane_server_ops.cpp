@@ -1,4 +1,4 @@
-#include "views/pane_server_ops.h"
+#include "shell/pane_server_ops.h"
 
 #include "common/paths.h"
 #include "engine/command_set.h"

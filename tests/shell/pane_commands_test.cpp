@@ -1,7 +1,7 @@
 // The panes' commands in the shell's command table: routing by focus, paste from both clipboards to
 // the transfers, uploads and downloads of the selection, local Create Directory and New Folder.
+#include "shell/pane_commands.h"
 #include "shell/shell_harness.h"
-#include "views/pane_commands.h"
 #include "views/pane_menus.h"
 
 #include <gtest/gtest.h>

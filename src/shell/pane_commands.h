@@ -5,11 +5,11 @@
 // and transfers go through a TransferPort.
 #pragma once
 
+#include "shell/pane_clipboard.h"
+#include "shell/pane_drop.h"
+#include "shell/pane_server_ops.h"
+#include "shell/pane_transfer_port.h"
 #include "shell/shell_context.h"
-#include "views/pane_clipboard.h"
-#include "views/pane_drop.h"
-#include "views/pane_server_ops.h"
-#include "views/pane_transfer_port.h"
 
 #include <functional>
 #include <string>

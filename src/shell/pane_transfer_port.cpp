@@ -1,4 +1,4 @@
-#include "views/pane_transfer_port.h"
+#include "shell/pane_transfer_port.h"
 
 #include "shell/transfers.h"
 

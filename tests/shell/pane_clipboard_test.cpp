@@ -1,7 +1,7 @@
 // The two clipboards and Paste: local copies with the replace question, downloads of the remote
 // clipboard and uploads of the local one through the transfers, and the menus' enabling rules.
+#include "shell/pane_clipboard.h"
 #include "support/scripted_prompts.h"
-#include "views/pane_clipboard.h"
 #include "views/pane_menus.h"
 
 #include <QTemporaryDir>

@@ -4,9 +4,9 @@
 // in the tree, since a folder listed afresh may have replaced it).
 #pragma once
 
+#include "shell/pane_transfer_port.h"
 #include "views/dir_entry.h"
 #include "views/local_entry.h"
-#include "views/pane_transfer_port.h"
 
 #include <functional>
 #include <memory>

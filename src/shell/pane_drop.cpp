@@ -1,4 +1,4 @@
-#include "views/pane_drop.h"
+#include "shell/pane_drop.h"
 
 #include "common/paths.h"
 #include "shell/remote_browser.h"

@@ -1,4 +1,4 @@
-#include "views/pane_clipboard.h"
+#include "shell/pane_clipboard.h"
 
 #include "common/paths.h"
 #include "ui/language.h"
