@@ -83,8 +83,8 @@ bool register_read(Engine& engine, FtpConnection& conn)
     return false;
 }
 
-// The spec'd handshake would wait here for the time-out; a refusal ends the connection at once
-// instead (a data connection fails its transfer), with the proxy's answer in the text.
+// A handshake that only waited would sit here until the time-out; a refusal ends the connection at
+// once instead (a data connection fails its transfer), with the proxy's answer in the text.
 int refuse(Engine& engine, FtpConnection& conn, const std::string& text)
 {
     conn.buffer.clear();
