@@ -1,6 +1,6 @@
 // Window messages: the numeric ids and the (wparam, lparam) pair every handler receives. The ids
-// below 0x400 keep their Windows values (WM_TIMER, WM_COMMAND, ...), so the command and timer numbers stay as
-// designed.
+// below 0x400 keep their Windows values (WM_TIMER, WM_COMMAND, ...), so command and timer numbers
+// stay as designed.
 #pragma once
 
 #include <cstdint>
