@@ -18,7 +18,6 @@ namespace kestovan {
 namespace {
 
 struct LookupEntry {
-    int qt_id = -1;
     std::uint64_t window_serial = 0;
     std::uint32_t msg = 0;
     std::optional<std::string> address;
@@ -43,7 +42,6 @@ void complete(LookupHandle handle, std::optional<std::string> address, int error
     auto it = lookups().find(handle);
     if (it == lookups().end())
         return; // cancelled
-    it->second.qt_id = -1;
     it->second.address = std::move(address);
     if (Window* w = Window::find(it->second.window_serial))
         w->post_message(it->second.msg, handle, make_select_reply(0, error));
@@ -64,7 +62,7 @@ LookupHandle async_get_host_by_name(Window& window, std::uint32_t msg, const std
         QTimer::singleShot(0, &context(), [handle] { complete(handle, std::nullopt, WSAHOST_NOT_FOUND); });
         return handle;
     }
-    entry.qt_id = QHostInfo::lookupHost(QString::fromUtf8(name), &context(), [handle](const QHostInfo& info) {
+    QHostInfo::lookupHost(QString::fromUtf8(name), &context(), [handle](const QHostInfo& info) {
         for (const QHostAddress& a : info.addresses()) {
             bool ok = false;
             quint32 ip4 = a.toIPv4Address(&ok);
@@ -92,12 +90,9 @@ void release_lookup(LookupHandle handle)
 
 void cancel_lookup(LookupHandle handle)
 {
-    auto it = lookups().find(handle);
-    if (it == lookups().end())
-        return;
-    if (it->second.qt_id >= 0)
-        QHostInfo::abortHostLookup(it->second.qt_id);
-    lookups().erase(it);
+    // The resolver is left to finish and its answer is dropped in complete(): aborting a Qt lookup
+    // leaks the callback Qt holds for it.
+    lookups().erase(handle);
 }
 
 std::string local_host_name()
