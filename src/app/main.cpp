@@ -57,7 +57,8 @@ int main(int argc, char** argv)
     ShellProfileSessions profile_sessions(*app.shell);
     profile_manager.set_sessions(&profile_sessions);
     app.open_profile_manager = [&](DirEntry* node) {
-        profile_manager.open(&window, node, MANAGER_MARK_SELECTED_PROFILE);
+        ProfileManagerWindow& manager = profile_manager.open(&window, node, MANAGER_MARK_SELECTED_PROFILE);
+        QObject::connect(&manager, &QObject::destroyed, &window, [&window] { window.refresh_profiles(); });
         return true;
     };
     for (const std::string& problem : problems)

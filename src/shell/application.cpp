@@ -2,6 +2,7 @@
 
 #include "profiles/profile_folder.h"
 #include "profiles/ravelink_library.h"
+#include "shell/profile_nodes.h"
 #include "shell/session_log.h"
 #include "ui/language.h"
 #include "ui/prompts.h"
@@ -138,6 +139,11 @@ std::optional<ImportMessage> Application::import_site_list(const std::string& ch
     merge_new_nodes(ctx.tree, fresh, nullptr);
     ctx.view->title_changed();
     return std::nullopt;
+}
+
+void Application::refresh_profiles()
+{
+    refresh_profile_tree(shell->context(), load_profile_folder(data_folder / PROFILES_FOLDER));
 }
 
 bool Application::start_engine()

@@ -56,6 +56,10 @@ public:
     // appended to the tree (connected sessions keep their nodes). The box to show on failure, if any.
     [[nodiscard]] std::optional<ImportMessage> import_site_list(const std::string& chosen);
 
+    // The profile folder read again into the tree after the profile manager changed it (nodes with
+    // sessions keep theirs).
+    void refresh_profiles();
+
     // The node of a profile by display name, searched through profile folders.
     [[nodiscard]] DirEntry* find_profile(std::string_view name);
 

@@ -41,7 +41,9 @@ constexpr int SCAN_VOLUMES = 8;        // volume mode: "" is the volume list, "/
 struct LocalList {
     std::string folder;
     std::string mask;
-    int flags = SCAN_VOLUMES;
+    // Dot-folders are folders here: on this system "hidden" is only a naming habit, and a folder shown
+    // as a file of size 0 would be uploaded or opened as one.
+    int flags = SCAN_VOLUMES | SCAN_HIDDEN_FOLDERS;
     LocalChain rows;
 };
 

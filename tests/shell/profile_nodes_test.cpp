@@ -57,5 +57,38 @@ TEST(ProfileNodes, AProfileWithASessionIsKept)
     EXPECT_NE(h.prompts.asked.back().text.find("has an open session"), std::string::npos);
 }
 
+TEST(ProfileNodes, RefreshFollowsTheFolderAndKeepsTheNodesThatStay)
+{
+    test::ShellHarness h;
+    const fs::path profiles = fs::path(h.ctx().local_folder) / "Profiles";
+    fs::create_directories(profiles / "Work");
+    std::ofstream(profiles / "Work" / "a.ftp") << "SERVER=old.test\n";
+    std::ofstream(profiles / "b.ftp") << "SERVER=b.test\n";
+    h.ctx().tree = load_profile_folder(profiles);
+    DirEntry* work = nullptr;
+    DirEntry* b = nullptr;
+    for (auto& node : h.ctx().tree)
+        (node->kind == KIND_PROFILE_FOLDER ? work : b) = node.get();
+    ASSERT_TRUE(work && b && work->children.size() == 1);
+    DirEntry* a = work->children.front().get();
+    SiteProfile* a_profile = a->session;
+    h.ctx().selected = b;
+
+    // Edited, deleted and added in the profile manager.
+    std::ofstream(profiles / "Work" / "a.ftp", std::ios::trunc) << "SERVER=new.test\n";
+    fs::remove(profiles / "b.ftp");
+    std::ofstream(profiles / "Work" / "c.ftp") << "SERVER=c.test\n";
+    refresh_profile_tree(h.ctx(), load_profile_folder(profiles));
+
+    ASSERT_EQ(h.ctx().tree.size(), 1u);
+    EXPECT_EQ(h.ctx().tree.front().get(), work);
+    EXPECT_EQ(h.ctx().selected, nullptr);
+    ASSERT_EQ(work->children.size(), 2u);
+    EXPECT_EQ(work->children[0].get(), a) << "a node that stays is the same node";
+    EXPECT_EQ(a->session, a_profile) << "and keeps its profile record";
+    EXPECT_EQ(a->session->server, "new.test");
+    EXPECT_EQ(work->children[1]->session->server, "c.test");
+}
+
 } // namespace
 } // namespace kestovan

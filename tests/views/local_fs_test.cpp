@@ -182,9 +182,12 @@ TEST_F(LocalFsTest, ListFolderFallsBackToVolumesOnlyWhenTheFolderIsGone)
     list.mask = "*.txt";
     file("a.txt");
     file("b.gif");
+    folder(".config");
     list_folder(list, root() + "/");
     EXPECT_EQ(list.folder, root());
-    EXPECT_EQ(kinds(list.rows), (std::map<std::string, int>{{"..", LOCAL_PARENT}, {"a.txt", LOCAL_FILE}}));
+    // The pane lists dot-folders as folders.
+    EXPECT_EQ(kinds(list.rows), (std::map<std::string, int>{
+                                    {"..", LOCAL_PARENT}, {"a.txt", LOCAL_FILE}, {".config", LOCAL_FOLDER}}));
 
     list_folder(list, at("missing"));
     EXPECT_EQ(list.folder, "");

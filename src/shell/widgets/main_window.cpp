@@ -617,6 +617,13 @@ void MainWindow::import_site_list()
         tree_->tree_model().reload();
 }
 
+void MainWindow::refresh_profiles()
+{
+    app_.refresh_profiles();
+    if (tree_)
+        tree_->tree_model().reload();
+}
+
 void MainWindow::deferred_startup()
 {
     update();

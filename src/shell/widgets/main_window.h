@@ -62,6 +62,8 @@ public:
     void deferred_startup();
     // File -> Import (479).
     void import_site_list();
+    // After the profile manager closed: the tree shows the profile folder as it is now.
+    void refresh_profiles();
 
     [[nodiscard]] QAction* action(int command) const;
     [[nodiscard]] ButtonColumn* buttons() const { return buttons_; }
