@@ -27,31 +27,31 @@ bool parse_int(const std::string& text, int& value)
 
 std::optional<ProxySpec> proxy_spec_from_system(const SystemProxy& system, std::string* error)
 {
-    ProxySpec spec;
-    spec.type = PROXY_FTP;
-    spec.port = 21;
-    if (!read_system_proxy(system, PROXY_PROTOCOL_FTP, spec.host, spec.port)) {
+    ProxySpec chosen;
+    chosen.type = PROXY_FTP;
+    chosen.port = 21;
+    if (!read_system_proxy(system, PROXY_PROTOCOL_FTP, chosen.host, chosen.port)) {
         if (error)
             *error = "--proxy env: the environment names no FTP proxy (ftp_proxy or all_proxy)";
         return std::nullopt;
     }
-    return spec;
+    return chosen;
 }
 
 std::optional<ProxySpec> parse_proxy_spec(const std::string& text, std::string* error)
 {
     if (text == "env")
         return proxy_spec_from_system(system_proxy_from_environment(), error);
-    ProxySpec spec;
+    ProxySpec chosen;
     std::string rest;
     for (auto [scheme, type] :
          {std::pair{"ftp://", PROXY_FTP}, {"socks4://", PROXY_SOCKS4}, {"socks5://", PROXY_SOCKS5}}) {
         if (text.rfind(scheme, 0) == 0) {
-            spec.type = type;
+            chosen.type = type;
             rest = text.substr(std::string(scheme).size());
         }
     }
-    if (spec.type == 0) {
+    if (chosen.type == 0) {
         if (error)
             *error = "the proxy must start with ftp://, socks4:// or socks5://";
         return std::nullopt;
@@ -65,11 +65,11 @@ std::optional<ProxySpec> parse_proxy_spec(const std::string& text, std::string* 
             *error = "the proxy needs a port";
         return std::nullopt;
     }
-    spec.host = url->host;
-    spec.port = url->port;
-    spec.user = url->user;
-    spec.password = url->password.value_or("");
-    return spec;
+    chosen.host = url->host;
+    chosen.port = url->port;
+    chosen.user = url->user;
+    chosen.password = url->password.value_or("");
+    return chosen;
 }
 
 std::optional<CliArguments> parse_cli_arguments(const std::vector<std::string>& args, std::string* error)

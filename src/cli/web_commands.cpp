@@ -128,13 +128,13 @@ std::optional<ProxySpec> parse_http_proxy_spec(const std::string& text, std::str
             *error = "the HTTP proxy needs a port";
         return std::nullopt;
     }
-    ProxySpec spec;
-    spec.type = PROXY_FTP;
-    spec.host = url->host;
-    spec.port = url->port;
-    spec.user = url->user;
-    spec.password = url->password.value_or("");
-    return spec;
+    ProxySpec chosen;
+    chosen.type = PROXY_FTP;
+    chosen.host = url->host;
+    chosen.port = url->port;
+    chosen.user = url->user;
+    chosen.password = url->password.value_or("");
+    return chosen;
 }
 
 int run_web_fetch(const std::string& url, const std::string& file, const WebCommandOptions& options,

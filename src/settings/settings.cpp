@@ -97,10 +97,10 @@ bool Settings::read_settings_line(std::string_view line)
 
 void Settings::store(std::size_t index, std::string_view value)
 {
-    const SettingSpec& spec = SETTINGS_TABLE[index];
+    const SettingSpec& setting = SETTINGS_TABLE[index];
     Value& target = values_[index];
-    switch (spec.type) {
-    case SettingType::TEXT: target.text = one_line_value(spec.key, value); return;
+    switch (setting.type) {
+    case SettingType::TEXT: target.text = one_line_value(setting.key, value); return;
     case SettingType::INTEGER: target.integer = lenient_integer(value); return;
     case SettingType::FLAG: target.integer = lenient_integer(value) != 0 ? 1 : 0; return;
     case SettingType::PLACEMENT: target.placement = parse_window_placement(value); return;
@@ -110,10 +110,10 @@ void Settings::store(std::size_t index, std::string_view value)
 void Settings::write_settings(std::string& out) const
 {
     for (std::size_t i = 0; i < SETTINGS_TABLE.size(); ++i) {
-        const SettingSpec& spec = SETTINGS_TABLE[i];
+        const SettingSpec& setting = SETTINGS_TABLE[i];
         const Value& value = values_[i];
         std::string line;
-        switch (spec.type) {
+        switch (setting.type) {
         case SettingType::TEXT:
             if (!value.text.empty())
                 line = value.text;
@@ -129,7 +129,7 @@ void Settings::write_settings(std::string& out) const
                 continue;
             break;
         }
-        out += spec.key;
+        out += setting.key;
         out += '=';
         out += line;
         out += '\n';

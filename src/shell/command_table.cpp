@@ -8,7 +8,7 @@ namespace kestovan {
 
 namespace {
 
-const std::vector<CommandSpec>& specs()
+const std::vector<CommandSpec>& infos()
 {
     static const std::vector<CommandSpec> table = {
         {459, IDS_MENU_CONNECT, "", "network-connect"},
@@ -134,7 +134,7 @@ const std::vector<LanguageItem>& language_items()
 
 std::optional<CommandSpec> command_spec(int id)
 {
-    const auto& table = specs();
+    const auto& table = infos();
     auto it = std::find_if(table.begin(), table.end(), [&](const CommandSpec& s) { return s.id == id; });
     if (it == table.end())
         return std::nullopt;

@@ -6,16 +6,16 @@ namespace kestovan {
 
 namespace {
 
-// snprintf of one placeholder whose argument type is known to fit; spec is a complete format of
+// snprintf of one placeholder whose argument type is known to fit; piece is a complete format of
 // exactly that one placeholder, so nothing but the given value is read.
 template <typename T>
-std::string print_one(const std::string& spec, T value)
+std::string print_one(const std::string& piece, T value)
 {
-    const int needed = std::snprintf(nullptr, 0, spec.c_str(), value);
+    const int needed = std::snprintf(nullptr, 0, piece.c_str(), value);
     if (needed <= 0)
         return {};
     std::string out(static_cast<std::size_t>(needed) + 1, '\0');
-    std::snprintf(out.data(), out.size(), spec.c_str(), value);
+    std::snprintf(out.data(), out.size(), piece.c_str(), value);
     out.resize(static_cast<std::size_t>(needed));
     return out;
 }
@@ -31,24 +31,25 @@ unsigned long long as_unsigned(const FormatArg& arg)
 std::string print_placeholder(std::string_view format, const detail::Placeholder& p, const FormatArg& arg)
 {
     // Flags, width and precision as written; the length modifier is ours, chosen for the value.
-    std::string spec(format.substr(p.begin, p.flags_end - p.begin));
+    std::string piece(format.substr(p.begin, p.flags_end - p.begin));
     switch (p.conversion) {
     case 'd':
     case 'i':
-        spec += "ll";
-        spec += p.conversion;
-        return print_one(spec, arg.is_signed ? arg.signed_value : static_cast<long long>(arg.unsigned_value));
+        piece += "ll";
+        piece += p.conversion;
+        return print_one(piece,
+                         arg.is_signed ? arg.signed_value : static_cast<long long>(arg.unsigned_value));
     case 'o':
     case 'u':
     case 'x':
     case 'X':
-        spec += "ll";
-        spec += p.conversion;
-        return print_one(spec, as_unsigned(arg));
-    case 'c': spec += 'c'; return print_one(spec, static_cast<int>(arg.signed_value));
-    case 's': spec += 's'; return print_one(spec, std::string(arg.text).c_str());
-    case 'p': spec += 'p'; return print_one(spec, arg.pointer);
-    default: spec += p.conversion; return print_one(spec, arg.floating);
+        piece += "ll";
+        piece += p.conversion;
+        return print_one(piece, as_unsigned(arg));
+    case 'c': piece += 'c'; return print_one(piece, static_cast<int>(arg.signed_value));
+    case 's': piece += 's'; return print_one(piece, std::string(arg.text).c_str());
+    case 'p': piece += 'p'; return print_one(piece, arg.pointer);
+    default: piece += p.conversion; return print_one(piece, arg.floating);
     }
 }
 

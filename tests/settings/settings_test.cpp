@@ -55,14 +55,14 @@ TEST(Settings, EverySettingSurvivesAWriteAndReadThroughAFile)
 {
     Settings settings;
     int n = 0;
-    for (const SettingSpec& spec : SETTINGS_TABLE) {
+    for (const SettingSpec& setting : SETTINGS_TABLE) {
         ++n;
-        switch (spec.type) {
-        case SettingType::TEXT: settings.set_text(spec.key, "value " + std::to_string(n) + " / ä"); break;
-        case SettingType::INTEGER: settings.set_integer(spec.key, n * 1000 - 7); break;
-        case SettingType::FLAG: settings.set_flag(spec.key, n % 2 == 0); break;
+        switch (setting.type) {
+        case SettingType::TEXT: settings.set_text(setting.key, "value " + std::to_string(n) + " / ä"); break;
+        case SettingType::INTEGER: settings.set_integer(setting.key, n * 1000 - 7); break;
+        case SettingType::FLAG: settings.set_flag(setting.key, n % 2 == 0); break;
         case SettingType::PLACEMENT:
-            settings.set_placement(spec.key,
+            settings.set_placement(setting.key,
                                    WindowPlacement{-n, 20, 800, 600, WindowState::MAXIMIZED, {{n, 300}}});
             break;
         }

@@ -9,13 +9,13 @@
 namespace kestovan {
 namespace {
 
-using Specs = std::vector<std::string>;
+using Pieces = std::vector<std::string>;
 
 TEST(PrintfPlaceholders, ListsEachPlaceholderAsWritten)
 {
     struct Case {
         const char* format;
-        Specs specs;
+        Pieces pieces;
     };
     for (const Case& c : {
              Case{"Winsock Error %i", {"%i"}},
@@ -29,7 +29,7 @@ TEST(PrintfPlaceholders, ListsEachPlaceholderAsWritten)
              Case{"no placeholders", {}},
              Case{"%y%s", {"%s"}},
          }) {
-        EXPECT_EQ(printf_placeholders(c.format), c.specs) << c.format;
+        EXPECT_EQ(printf_placeholders(c.format), c.pieces) << c.format;
     }
 }
 

@@ -37,9 +37,9 @@ TEST(StringTable, TextsAreNotEmptyAndHaveOnlyUsablePlaceholders)
 {
     for (const StringEntry& entry : string_table()) {
         EXPECT_FALSE(entry.text.empty()) << entry.id;
-        for (const std::string& spec : printf_placeholders(entry.text)) {
-            EXPECT_EQ(spec.find('*'), std::string::npos) << entry.text;
-            EXPECT_NE(spec.back(), 'n') << entry.text;
+        for (const std::string& info : printf_placeholders(entry.text)) {
+            EXPECT_EQ(info.find('*'), std::string::npos) << entry.text;
+            EXPECT_NE(info.back(), 'n') << entry.text;
         }
         // Language files drop braces and read backslash escapes: a table text must survive both.
         EXPECT_EQ(entry.text.find_first_of("{}\\"), std::string_view::npos) << entry.text;

@@ -30,20 +30,20 @@ ButtonColumn::ButtonColumn(QWidget* parent) : QWidget(parent)
     setObjectName("button_column");
     // The buttons are placed by place(), not by a layout: a layout would make every button part of
     // the column's minimum height, and the window could never get short enough for the hiding rule.
-    for (const ColumnButton& spec : button_column()) {
+    for (const ColumnButton& info : button_column()) {
         auto* button = new QPushButton(
-            spec.caption_string_id ? QString::fromUtf8(load_string(spec.caption_string_id)) : QString(),
+            info.caption_string_id ? QString::fromUtf8(load_string(info.caption_string_id)) : QString(),
             this);
-        button->setObjectName(QString::number(spec.command));
-        if (spec.caption_string_id)
-            button->setProperty("kestovan_string_id", spec.caption_string_id);
+        button->setObjectName(QString::number(info.command));
+        if (info.caption_string_id)
+            button->setProperty("kestovan_string_id", info.caption_string_id);
         button->setFocusPolicy(Qt::TabFocus);
-        const int command = spec.command;
+        const int command = info.command;
         connect(button, &QPushButton::clicked, this, [this, command] {
             if (clicked)
                 clicked(command);
         });
-        buttons_[spec.command] = button;
+        buttons_[info.command] = button;
         order_.push_back(button);
     }
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
@@ -78,9 +78,9 @@ QSize ButtonColumn::minimumSizeHint() const
 {
     // Only the buttons that are never hidden need room.
     int height = MARGIN;
-    for (const ColumnButton& spec : button_column())
-        if (!is_hideable(spec.command) || spec.command == 1883)
-            height += button(spec.command)->sizeHint().height() + GAP;
+    for (const ColumnButton& info : button_column())
+        if (!is_hideable(info.command) || info.command == 1883)
+            height += button(info.command)->sizeHint().height() + GAP;
     return {sizeHint().width(), height + MARGIN};
 }
 
@@ -89,7 +89,7 @@ void ButtonColumn::place()
     const int width = this->width() - 2 * MARGIN;
     // Terminal and the buttons after it sit at the bottom edge; the others stack from the top.
     auto terminal_at = std::find_if(button_column().begin(), button_column().end(),
-                                    [](const ColumnButton& spec) { return spec.command == 1869; });
+                                    [](const ColumnButton& info) { return info.command == 1869; });
     int y = height() - MARGIN;
     for (auto it = button_column().end(); it != terminal_at;) {
         --it;

@@ -120,8 +120,8 @@ void MainWindow::build_actions()
     for (const MenuSpec& menu : main_menus())
         for (int id : menu.items)
             if (id > 0)
-                if (auto spec = command_spec(id))
-                    make(spec->id, spec->string_id, spec->shortcut, spec->icon, spec->checkable);
+                if (auto info = command_spec(id))
+                    make(info->id, info->string_id, info->shortcut, info->icon, info->checkable);
     for (const ToolbarButton& button : toolbar_buttons()) {
         if (button.command == 0 || actions_.contains(button.command))
             continue;
@@ -145,12 +145,12 @@ void MainWindow::build_actions()
 
 void MainWindow::build_menus()
 {
-    for (const MenuSpec& spec : main_menus()) {
-        QMenu* menu = menuBar()->addMenu(text(spec.title_string_id));
-        menu->menuAction()->setProperty(STRING_ID_PROPERTY, spec.title_string_id);
-        if (spec.title_string_id == IDS_MENU_FILE)
+    for (const MenuSpec& info : main_menus()) {
+        QMenu* menu = menuBar()->addMenu(text(info.title_string_id));
+        menu->menuAction()->setProperty(STRING_ID_PROPERTY, info.title_string_id);
+        if (info.title_string_id == IDS_MENU_FILE)
             file_menu_ = menu;
-        for (int id : spec.items) {
+        for (int id : info.items) {
             if (id == 0) {
                 menu->addSeparator();
             } else if (id == SUBMENU_LANGUAGE) {
@@ -417,9 +417,9 @@ void MainWindow::command_states_changed()
         action->setEnabled(language || enabled(id));
     }
     if (buttons_) {
-        for (const ColumnButton& spec : button_column())
-            if (QPushButton* b = buttons_->button(spec.command))
-                b->setEnabled(enabled(spec.command));
+        for (const ColumnButton& info : button_column())
+            if (QPushButton* b = buttons_->button(info.command))
+                b->setEnabled(enabled(info.command));
         const int caption = app_.shell->connect_button_caption();
         if (QPushButton* b = buttons_->button(2011)) {
             bind_string_id(*b, caption);

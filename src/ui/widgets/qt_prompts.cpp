@@ -100,9 +100,9 @@ PromptAnswer QtPrompts::question(const std::string& caption, const std::string& 
                     QMessageBox::NoButton, parent_);
     box.setTextFormat(Qt::PlainText);
     std::vector<std::pair<QAbstractButton*, PromptAnswer>> answers;
-    for (const ButtonSpec& spec : button_specs(buttons)) {
-        QPushButton* button = box.addButton(load_qstring(spec.string_id), spec.role);
-        answers.emplace_back(button, spec.answer);
+    for (const ButtonSpec& info : button_specs(buttons)) {
+        QPushButton* button = box.addButton(load_qstring(info.string_id), info.role);
+        answers.emplace_back(button, info.answer);
     }
     box.setDefaultButton(qobject_cast<QPushButton*>(answers.front().first));
     box.setEscapeButton(answers.back().first);

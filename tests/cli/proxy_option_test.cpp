@@ -12,14 +12,14 @@ namespace {
 
 TEST(ProxySpecFromSystem, TheFtpEntryBecomesAnFtpProxyWithPort21WhenItNamesNone)
 {
-    auto spec = proxy_spec_from_system(SystemProxy{true, "ftp=fw:2121;http=web:8080"}, nullptr);
-    ASSERT_TRUE(spec);
-    EXPECT_EQ(spec->type, PROXY_FTP);
-    EXPECT_EQ(spec->host, "fw");
-    EXPECT_EQ(spec->port, 2121);
-    spec = proxy_spec_from_system(SystemProxy{true, "proxy"}, nullptr);
-    ASSERT_TRUE(spec);
-    EXPECT_EQ(spec->port, 21);
+    auto chosen = proxy_spec_from_system(SystemProxy{true, "ftp=fw:2121;http=web:8080"}, nullptr);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->type, PROXY_FTP);
+    EXPECT_EQ(chosen->host, "fw");
+    EXPECT_EQ(chosen->port, 2121);
+    chosen = proxy_spec_from_system(SystemProxy{true, "proxy"}, nullptr);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->port, 21);
     std::string error;
     EXPECT_FALSE(proxy_spec_from_system(SystemProxy{true, "http=web:8080"}, &error));
     EXPECT_NE(error.find("no FTP proxy"), std::string::npos) << error;
