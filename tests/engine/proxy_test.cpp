@@ -412,9 +412,9 @@ INSTANTIATE_TEST_SUITE_P(
                       PeerCase{"FtpProxyControlWithEmptyQueue", PROXY_FTP, ROLE_CONTROL, 1, false, 0, "S:21",
                                true, "fw", 2121},
                       PeerCase{"FtpProxyPassiveDataGoesDirect", PROXY_FTP, ROLE_DOWNLOAD, 1, false, 0,
-                               "10.1.2.3:5000", false, "10.1.2.3", 5000},
-                      PeerCase{"Socks4PassiveData", PROXY_SOCKS4, ROLE_DOWNLOAD, 1, false, 0, "10.1.2.3:5000",
-                               true, "fw", 2121},
+                               "192.0.2.3:5000", false, "192.0.2.3", 5000},
+                      PeerCase{"Socks4PassiveData", PROXY_SOCKS4, ROLE_DOWNLOAD, 1, false, 0,
+                               "192.0.2.3:5000", true, "fw", 2121},
                       PeerCase{"Socks5ControlLooksUpTheTargetInStage3", PROXY_SOCKS5, ROLE_CONTROL, 1, true,
                                3, "S:21", true, "S", 2121}),
     [](const auto& info) { return std::string(info.param.name); });

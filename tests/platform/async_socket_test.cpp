@@ -256,7 +256,7 @@ TEST(SocketAddress, DottedTextsParseStrictly)
     for (const char* bad :
          {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1..2.3", "1.2.3.4 ", "a.b.c.d", "1.2.3.0004"})
         EXPECT_FALSE(parse_dotted(bad)) << bad;
-    EXPECT_EQ(format_dotted(0xC0A80105), "192.168.1.5");
+    EXPECT_EQ(format_dotted(0xC0000205), "192.0.2.5");
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "support/process_group.h"
 
+#include "support/test_files.h"
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -73,6 +75,29 @@ void stop_process_group(pid_t& pid, std::chrono::milliseconds grace)
         ::waitpid(pid, nullptr, 0);
         pid = -1;
     }
+}
+
+std::string output_tails(const std::string& who,
+                         const std::vector<std::pair<std::string, std::string>>& files)
+{
+    constexpr std::size_t LOG_TAIL = 8192;
+    std::string text;
+    for (const auto& [title, path] : files) {
+        if (path.empty())
+            continue;
+        std::string tail;
+        try {
+            tail = read_file(path);
+        } catch (const std::runtime_error&) {
+            continue;
+        }
+        if (tail.size() > LOG_TAIL)
+            tail = "...\n" + tail.substr(tail.size() - LOG_TAIL);
+        if (!tail.empty())
+            text += "--- " + (who.empty() ? "" : who + " ") + title + " ---\n" + tail +
+                    (tail.ends_with('\n') ? "" : "\n");
+    }
+    return text.empty() ? "(" + (who.empty() ? std::string("the server") : who) + " wrote nothing)\n" : text;
 }
 
 } // namespace kestovan::test

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <string>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 namespace kestovan::test {
@@ -19,5 +20,10 @@ bool reap_if_exited(pid_t& pid);
 
 // SIGTERM to the group, SIGKILL after grace; pid is -1 afterwards.
 void stop_process_group(pid_t& pid, std::chrono::milliseconds grace);
+
+// For failure messages: "--- <who> <title> ---" ("--- <title> ---" when who is empty) and the last
+// 8 KiB of each (title, path) file that has text; a "wrote nothing" line when none has.
+[[nodiscard]] std::string output_tails(const std::string& who,
+                                       const std::vector<std::pair<std::string, std::string>>& files);
 
 } // namespace kestovan::test

@@ -28,7 +28,6 @@ constexpr int PORT_ATTEMPTS = 5;
 constexpr std::chrono::milliseconds STOP_GRACE{3000};
 constexpr std::chrono::milliseconds POLL_INTERVAL{20};
 constexpr std::chrono::milliseconds PROBE_TIMEOUT{1000};
-constexpr std::size_t LOG_TAIL = 8192;
 constexpr std::size_t PROBE_READ = 512;
 
 std::string make_temp_folder(const std::string& name)
@@ -40,18 +39,6 @@ std::string make_temp_folder(const std::string& name)
     // must stay readable for a reload.
     ::chmod(pattern.c_str(), 0755);
     return pattern;
-}
-
-std::string file_tail(const std::string& path)
-{
-    try {
-        std::string text = read_file(path);
-        if (text.size() > LOG_TAIL)
-            text = "...\n" + text.substr(text.size() - LOG_TAIL);
-        return text;
-    } catch (const std::runtime_error&) {
-        return {};
-    }
 }
 
 // The first bytes a server sends after the probe's own, until `text` shows up or `prefix_size` bytes
@@ -113,14 +100,7 @@ ProxyServer::~ProxyServer()
 
 std::string ProxyServer::log() const
 {
-    std::string text;
-    for (const auto& [title, path] : {std::pair<std::string, std::string>{"stdout", stdout_path_},
-                                      {"stderr", stderr_path_},
-                                      {"log", log_file_}}) {
-        if (const std::string tail = path.empty() ? std::string() : file_tail(path); !tail.empty())
-            text += "--- " + name_ + " " + title + " ---\n" + tail + (tail.ends_with('\n') ? "" : "\n");
-    }
-    return text.empty() ? "(" + name_ + " wrote nothing)\n" : text;
+    return output_tails(name_, {{"stdout", stdout_path_}, {"stderr", stderr_path_}, {"log", log_file_}});
 }
 
 void ProxyServer::start(const std::string& config_path,

@@ -25,7 +25,6 @@ namespace {
 constexpr std::chrono::milliseconds STOP_GRACE{3000};
 constexpr std::chrono::milliseconds POLL_INTERVAL{20};
 constexpr std::chrono::milliseconds PROBE_TIMEOUT{1000};
-constexpr std::size_t LOG_TAIL = 8192;
 constexpr mode_t FOLDER_MODE = 0755;
 constexpr mode_t FILE_MODE = 0644;
 
@@ -46,18 +45,6 @@ void make_folder_with_mode(const std::string& path)
 }
 
 // The end of a file, or nothing when it is missing.
-std::string file_tail(const std::string& path)
-{
-    try {
-        std::string text = read_file(path);
-        if (text.size() > LOG_TAIL)
-            text = "...\n" + text.substr(text.size() - LOG_TAIL);
-        return text;
-    } catch (const std::runtime_error&) {
-        return {};
-    }
-}
-
 bool inside(const std::string& path, const std::string& folder)
 {
     return !folder.empty() && (path == folder || path.starts_with(folder + "/"));
@@ -99,14 +86,7 @@ RealFtpServer::~RealFtpServer()
 
 std::string RealFtpServer::log() const
 {
-    std::string text;
-    for (const auto& [title, path] : {std::pair<std::string, std::string>{"stdout", stdout_path_},
-                                      {"stderr", stderr_path_},
-                                      {"log", log_file_}}) {
-        if (const std::string tail = path.empty() ? std::string() : file_tail(path); !tail.empty())
-            text += "--- " + title + " ---\n" + tail + (tail.ends_with('\n') ? "" : "\n");
-    }
-    return text.empty() ? "(the server wrote nothing)\n" : text;
+    return output_tails("", {{"stdout", stdout_path_}, {"stderr", stderr_path_}, {"log", log_file_}});
 }
 
 std::string RealFtpServer::path(const std::string& where) const

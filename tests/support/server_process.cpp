@@ -18,17 +18,6 @@ namespace kestovan::test {
 namespace {
 
 constexpr std::chrono::milliseconds STOP_GRACE{3000};
-constexpr std::size_t LOG_TAIL = 4096;
-
-std::string tail_of(const std::string& path)
-{
-    try {
-        std::string text = read_file(path);
-        return text.size() > LOG_TAIL ? "...\n" + text.substr(text.size() - LOG_TAIL) : text;
-    } catch (const std::runtime_error&) {
-        return {};
-    }
-}
 
 } // namespace
 
@@ -76,7 +65,7 @@ std::string ServerProcess::output() const
 
 std::string ServerProcess::log() const
 {
-    return "--- stdout ---\n" + tail_of(stdout_path_) + "\n--- stderr ---\n" + tail_of(stderr_path_) + "\n";
+    return output_tails("", {{"stdout", stdout_path_}, {"stderr", stderr_path_}});
 }
 
 void ServerProcess::give_up(const std::string& why)
