@@ -2,6 +2,8 @@
 // Tasks row, a web link downloads into the local folder, and unusable link names are refused.
 #include "profiles/profile_tree.h"
 #include "profiles/site_profile.h"
+#include "settings/browser.h"
+#include "settings/settings.h"
 #include "shell/remote_browser.h"
 #include "shell/shell_harness.h"
 #include "shell/task_rows.h"
@@ -110,6 +112,43 @@ TEST(WebBrowsingOnAServer, AFailedPageFetchFailsItsRowAndKeepsTheChildren)
     EXPECT_EQ(row->state, TASK_FAILED);
     ASSERT_EQ(page.children.size(), 1u);
     EXPECT_EQ(page.children[0]->name, "kept.html");
+}
+
+struct RecordingLauncher : Launcher {
+    std::vector<std::vector<std::string>> started;
+    bool works = true;
+    bool start(const std::string& program, const std::vector<std::string>& arguments) override
+    {
+        std::vector<std::string> call{program};
+        call.insert(call.end(), arguments.begin(), arguments.end());
+        started.push_back(call);
+        return works;
+    }
+};
+
+TEST(WebBrowsing, ConnectingAWebLinkOpensItsAddressInTheBrowser)
+{
+    WebShell h;
+    DirEntry& page = h.add_url_profile("Page", "http://127.0.0.1:9/dir/index.html");
+    auto link = std::make_unique<DirEntry>();
+    link->kind = KIND_WEB_LINK;
+    link->name = "files/a.zip";
+    DirEntry& added = page.add_child(std::move(link));
+    RecordingLauncher launcher;
+    h.shell->web().set_launcher(launcher);
+    h.settings.set_text(KEY_BROWSER, "/usr/bin/test-browser");
+    h.ctx().selected = &added;
+    h.shell->sessions().connect(&added, false);
+    ASSERT_EQ(launcher.started.size(), 1u);
+    EXPECT_EQ(launcher.started[0].front(), "/usr/bin/test-browser");
+    EXPECT_EQ(launcher.started[0].back(), "http://127.0.0.1:9/dir/files/a.zip")
+        << "resolved against its page";
+
+    // A browser that does not start is reported.
+    launcher.works = false;
+    h.shell->sessions().connect(&added, false);
+    ASSERT_FALSE(h.prompts.asked.empty());
+    EXPECT_EQ(h.prompts.asked.back().caption, "Browser Error");
 }
 
 } // namespace
