@@ -114,13 +114,16 @@ bool CliClient::start_session()
 CommandCallback CliClient::step_callback()
 {
     return [this](FtpConnection& conn, bool ok) {
-        if (!ok) {
-            if (error_.empty())
-                error_ = conn.queue.empty() || conn.queue.front()->reply.empty()
-                             ? (conn.queue.empty() || conn.queue.front()->failure.empty()
-                                    ? last_reply_
-                                    : conn.queue.front()->failure)
-                             : conn.queue.front()->reply;
+        if (!ok && error_.empty()) {
+            // Our own finding (a short download, a failed data connection) says more than the
+            // server's reply, which may even read "226 Transfer complete".
+            const FtpCommand* head = conn.queue.empty() ? nullptr : conn.queue.front().get();
+            if (head && !head->failure.empty())
+                error_ = head->failure;
+            else if (head && !head->reply.empty())
+                error_ = head->reply;
+            else
+                error_ = last_reply_;
         }
         return 1;
     };
@@ -206,7 +209,9 @@ void CliClient::on_event(std::int32_t code, FtpConnection* conn, const EventArg&
             error_ = socket_error_text(arg.number);
         break;
     case EV_TIMEOUT:
-        if (error_.empty())
+        // A timed-out transfer fails its command with a text of its own right after this event.
+        if (error_.empty() &&
+            !(control && !conn->queue.empty() && is_transfer_kind(conn->queue.front()->kind)))
             error_ = "Connect Timeout";
         if (control)
             finish(false);

@@ -17,11 +17,6 @@ enum class Outcome {
     Destroyed
 };
 
-bool is_transfer(CommandKind kind)
-{
-    return kind == CMD_LIST || kind == CMD_RETR || kind == CMD_STOR || kind == CMD_APPE;
-}
-
 bool positive(int code)
 {
     return code >= 200 && code <= 299;
@@ -225,6 +220,11 @@ Outcome act_on_reply(Engine& engine, FtpConnection& conn, int code, std::string_
 
 } // namespace
 
+bool is_transfer_kind(CommandKind kind)
+{
+    return kind == CMD_LIST || kind == CMD_RETR || kind == CMD_STOR || kind == CMD_APPE;
+}
+
 bool is_final_reply_line(std::string_view rest, CommandKind head_kind)
 {
     if (rest.find('\n') == std::string_view::npos || rest.size() < 4 || rest[3] != ' ')
@@ -307,6 +307,18 @@ int send_next_command(Engine& engine, FtpConnection& conn)
         return engine.is_live(&conn, serial) && !conn.queue.empty() &&
                conn.queue.front()->serial == head_serial;
     };
+    if (FtpCommand* transfer = pending_transfer(conn); transfer && !transfer->failure.empty() &&
+                                                       !conn.data_connection && head->kind != CMD_PORT &&
+                                                       head->kind != CMD_PASV && head->kind != CMD_TYPE) {
+        // The data connection failed before the transfer went out: the server never hears of it.
+        if (head->kind == CMD_REST)
+            pop_command(engine, conn);
+        if (!engine.is_live(&conn, serial) || conn.queue.empty())
+            return -1;
+        const std::string failure = conn.queue.front()->failure;
+        fail_command(engine, conn, failure);
+        return engine.is_live(&conn, serial) ? 0 : -1;
+    }
     if (head->kind == CMD_PORT && !open_listener(engine, conn, *head)) {
         if (engine.is_live(&conn, serial))
             engine.fail_connection(&conn);
@@ -316,7 +328,7 @@ int send_next_command(Engine& engine, FtpConnection& conn)
     if (!head_unchanged())
         return -1;
     close_held_file(conn);
-    if (is_transfer(head->kind) && head->kind != CMD_LIST && !open_transfer_file(engine, conn, *head)) {
+    if (is_transfer_kind(head->kind) && head->kind != CMD_LIST && !open_transfer_file(engine, conn, *head)) {
         if (engine.is_live(&conn, serial))
             pop_command(engine, conn);
         return 0;
@@ -392,6 +404,9 @@ void fail_command(Engine& engine, FtpConnection& conn, std::string_view reply)
     engine.count_failure();
     const std::uint32_t serial = conn.serial;
     const std::string text(reply);
+    // A held listing reply that fails its command is done with: nothing is held any more.
+    if (conn.state == ST_HOLD_REPLY)
+        conn.state = ST_READY;
     if (conn.queue.empty()) {
         engine.raise(make_error_event(ERR_REPLY), &conn, 0, text);
         return;
@@ -414,8 +429,9 @@ void fail_command(Engine& engine, FtpConnection& conn, std::string_view reply)
     engine.raise(make_error_event(ERR_REPLY), &conn, 0, text);
     if (!engine.is_live(&conn, serial))
         return;
-    const bool rest_failed = kind == CMD_REST && conn.queue.size() > 1 && is_transfer(conn.queue[1]->kind);
-    if (is_transfer(kind) || rest_failed) {
+    const bool rest_failed =
+        kind == CMD_REST && conn.queue.size() > 1 && is_transfer_kind(conn.queue[1]->kind);
+    if (is_transfer_kind(kind) || rest_failed) {
         // No data will flow for this command: its listener or data connection and the local file
         // go now.
         if (conn.data_connection)

@@ -31,6 +31,9 @@ FtpConnection* open_session(Engine& engine, const std::string& user, const std::
 void resend_password(Engine& engine, FtpConnection& conn, const std::string& password);
 void close_session(Engine& engine, FtpConnection& conn);
 
+// LIST, RETR, STOR and APPE: the commands that move data over a data connection.
+[[nodiscard]] bool is_transfer_kind(CommandKind kind);
+
 // Is this line a final reply line for a command of this kind at the head? (A line feed must follow,
 // the fourth character is a blank, the first three are digits, and neither a greeting nor a
 // misplaced "230 ".)

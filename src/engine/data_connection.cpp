@@ -73,20 +73,39 @@ std::optional<PasvTarget> parse_pasv_target(std::string_view reply)
     if (open == std::string_view::npos)
         return std::nullopt;
     auto close = reply.find(')', open + 1);
-    std::string inner(
-        reply.substr(open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1));
-    for (char& c : inner)
-        if (c == ',')
-            c = '.';
-    auto last = inner.rfind('.');
-    if (last == std::string::npos || last == 0)
+    std::string_view inner =
+        reply.substr(open + 1, close == std::string_view::npos ? std::string_view::npos : close - open - 1);
+    // Six numbers, each a byte: a larger number or a port of 0 is a broken or hostile reply, and
+    // cutting it to 8 bits would send the data connection somewhere the server never meant.
+    int numbers[6] = {};
+    std::size_t count = 0;
+    std::size_t pos = 0;
+    while (count < 6) {
+        while (pos < inner.size() && inner[pos] == ' ')
+            ++pos;
+        std::size_t start = pos;
+        int value = 0;
+        while (pos < inner.size() && inner[pos] >= '0' && inner[pos] <= '9' && pos - start < 4)
+            value = value * 10 + (inner[pos++] - '0');
+        if (pos == start || value > 255)
+            return std::nullopt;
+        numbers[count++] = value;
+        while (pos < inner.size() && inner[pos] == ' ')
+            ++pos;
+        if (count < 6) {
+            if (pos >= inner.size() || inner[pos] != ',')
+                return std::nullopt;
+            ++pos;
+        }
+    }
+    if (pos != inner.size())
         return std::nullopt;
-    auto before = inner.rfind('.', last - 1);
-    if (before == std::string::npos)
+    const int port = numbers[4] * 256 + numbers[5];
+    if (port == 0)
         return std::nullopt;
-    int low = std::atoi(inner.c_str() + last + 1) & 0xFF;
-    int high = std::atoi(inner.c_str() + before + 1) & 0xFF;
-    return PasvTarget{inner.substr(0, before), high * 256 + low};
+    return PasvTarget{std::to_string(numbers[0]) + "." + std::to_string(numbers[1]) + "." +
+                          std::to_string(numbers[2]) + "." + std::to_string(numbers[3]),
+                      port};
 }
 
 bool open_listener(Engine& engine, FtpConnection& control, FtpCommand& port_command)
@@ -187,8 +206,13 @@ int parse_pasv_reply(Engine& engine, FtpConnection& control)
     if (control.queue.empty())
         return 0;
     auto target = parse_pasv_target(control.queue.front()->reply);
-    if (!target)
+    if (!target) {
+        // The transfer behind the PASV is not sent: without a data connection it could only wait
+        // for the server's own time-out.
+        mark_transfer_failure(control, "The server's reply to PASV names no valid data address: " +
+                                           control.queue.front()->reply);
         return 0;
+    }
     // The data connection goes to the server the control connection reached, whatever address the
     // reply names: a hostile or misconfigured server cannot send the client to another host.
     std::string address = control.address_text.empty() ? target->address : control.address_text;
@@ -359,20 +383,30 @@ std::string short_download_text(const FtpConnection& control, const FtpCommand& 
            " bytes received. The partial file was kept.";
 }
 
+FtpCommand* pending_transfer(FtpConnection& control)
+{
+    return transfer_command(control);
+}
+
+void mark_transfer_failure(FtpConnection& control, std::string_view text)
+{
+    if (FtpCommand* command = transfer_command(control); command && command->failure.empty())
+        command->failure = std::string(text);
+}
+
 void mark_data_failure(Engine&, FtpConnection& conn, int winsock_error)
 {
     if (!is_data_role(conn.role) || !conn.parent)
         return;
-    if (FtpCommand* command = transfer_command(*conn.parent); command && command->failure.empty())
-        command->failure = "Data connection failed (Winsock Error " + std::to_string(winsock_error) + ")";
+    mark_transfer_failure(*conn.parent,
+                          "Data connection failed (Winsock Error " + std::to_string(winsock_error) + ")");
 }
 
 void transfer_write_failed(Engine& engine, FtpConnection& conn)
 {
     const std::string reason = std::strerror(errno);
     if (conn.parent)
-        if (FtpCommand* command = transfer_command(*conn.parent); command && command->failure.empty())
-            command->failure = "Unable to write to the local file: " + reason;
+        mark_transfer_failure(*conn.parent, "Unable to write to the local file: " + reason);
     engine.destroy_connection(&conn, true);
 }
 
@@ -384,8 +418,7 @@ void protocol_violation(Engine& engine, FtpConnection& conn, std::string_view te
         return;
     if (is_data_role(conn.role)) {
         if (conn.parent)
-            if (FtpCommand* command = transfer_command(*conn.parent); command && command->failure.empty())
-                command->failure = std::string(text);
+            mark_transfer_failure(*conn.parent, text);
         engine.destroy_connection(&conn, true);
         return;
     }

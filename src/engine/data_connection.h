@@ -21,8 +21,8 @@ struct PasvTarget {
     std::string address; // dotted text as the reply gave it
     int port = 0;
 };
-// The text between the first "(" and the following ")", commas as dots, the last two numbers the
-// port; nullopt without "(" or with fewer than two dots.
+// The six numbers between the first "(" and the following ")": an address and a port; nullopt
+// without "(", with another count of numbers, a number above 255 or port 0.
 [[nodiscard]] std::optional<PasvTarget> parse_pasv_target(std::string_view reply);
 
 bool open_listener(Engine& engine, FtpConnection& control, FtpCommand& port_command);
@@ -38,6 +38,12 @@ bool open_transfer_file(Engine& engine, FtpConnection& control, FtpCommand& comm
 // The failure text of a binary download that ended before the size the server announced; empty
 // when it is complete or nothing was announced.
 [[nodiscard]] std::string short_download_text(const FtpConnection& control, const FtpCommand& command);
+// The transfer command (LIST, RETR, STOR, APPE) that the head of the queue prepares or is; null
+// when the head is something else.
+[[nodiscard]] FtpCommand* pending_transfer(FtpConnection& control);
+// Marks that transfer as failed with text (the first reason wins): its final reply, or the attempt
+// to send it without a data connection, then fails it.
+void mark_transfer_failure(FtpConnection& control, std::string_view text);
 // A data connection that failed marks its transfer command, so the final reply fails it.
 void mark_data_failure(Engine& engine, FtpConnection& conn, int winsock_error);
 void transfer_write_failed(Engine& engine, FtpConnection& conn);

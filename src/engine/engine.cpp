@@ -501,8 +501,22 @@ void Engine::timer_tick(std::uint32_t timer_id)
     } else if (conn->state == ST_NEW || conn->state == ST_SENDING) {
         run_state(*conn);
     }
-    if (timer_id == TIMER_TIMEOUT && is_live(conn, serial) && !conn->queue.empty())
-        timeout_visit(*conn);
+    if (timer_id == TIMER_TIMEOUT)
+        timeout_visits();
+}
+
+void Engine::timeout_visits()
+{
+    // Every waiting record counts every period. Counting only the record under the round-robin
+    // cursor would stretch the time-out by the number of records: a stalled download (control and
+    // data record) took twice as long to give up, twenty open sessions twenty times.
+    std::vector<std::pair<FtpConnection*, std::uint32_t>> waiting;
+    for (const auto& r : records_)
+        if (!r->queue.empty())
+            waiting.emplace_back(r.get(), r->serial);
+    for (auto [conn, serial] : waiting)
+        if (is_live(conn, serial) && !conn->queue.empty())
+            timeout_visit(*conn);
 }
 
 void Engine::timeout_visit(FtpConnection& conn)
@@ -518,14 +532,36 @@ void Engine::timeout_visit(FtpConnection& conn)
     if (!is_live(&conn, serial))
         return;
     conn.idle_count = 0;
+    if (conn.state == ST_HOLD_REPLY && !conn.buffer.empty()) {
+        // Replies held for the listing belong to the command that timed out, not to the next one.
+        std::string held = std::move(conn.buffer);
+        conn.buffer.clear();
+        log_text(&conn, held);
+        if (!is_live(&conn, serial))
+            return;
+    }
     conn.state = ST_READY;
     if (conn.queue.empty())
         return;
     CommandKind head = conn.queue.front()->kind;
-    if (head == CMD_USER || head == CMD_PASS || head == CMD_ACCT)
+    if (head == CMD_USER || head == CMD_PASS || head == CMD_ACCT) {
         fail_connection(&conn);
-    else
+    } else if (head == CMD_QUIT) {
+        // A server that does not answer QUIT is done with: the session ends here.
+        destroy_connection(&conn, true);
+    } else if (is_transfer_kind(head)) {
+        // A transfer that has run dry ends as failed, so whoever waits for it (a Tasks row, a folder
+        // walk) learns of it; what was queued behind it goes, as for any other command.
+        while (conn.queue.size() > 1)
+            conn.queue.pop_back();
+        FtpCommand& transfer = *conn.queue.front();
+        if (transfer.failure.empty())
+            transfer.failure = "The transfer timed out: nothing arrived within the server time-out.";
+        const std::string failure = transfer.failure;
+        fail_command(*this, conn, failure);
+    } else {
         clear_queue(*this, conn);
+    }
 }
 
 // --- the state step ------------------------------------------------------------------------------

@@ -132,6 +132,7 @@ private:
     void socket_failure(FtpConnection& conn, int error);
     void end_connect_pause(FtpConnection& conn);
     void connect_pause_tick();
+    void timeout_visits();
     void timeout_visit(FtpConnection& conn);
     void data_closed(FtpConnection& conn);
     int deliver_received(FtpConnection& conn, const char* data, std::size_t count);

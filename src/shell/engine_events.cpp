@@ -140,7 +140,8 @@ int EngineEventHandler::handle(std::int32_t code, FtpConnection* conn, const Eve
     }
     case EV_SOCKET_ERROR: {
         const auto error = arg.number;
-        if (error >= 10051 && error <= 10065) {
+        // A refused or unreachable data connection fails its transfer; the session stays connected.
+        if (error >= 10051 && error <= 10065 && conn->role == ROLE_CONTROL) {
             Session* session = ctx_.session_of(conn);
             if (session && session->profile && session->profile->sessions == session) {
                 session->state = SESSION_IDLE;

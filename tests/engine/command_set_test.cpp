@@ -140,8 +140,14 @@ TEST(DataCommands, PortArgumentAndPasvTargets)
     ASSERT_TRUE(target);
     EXPECT_EQ(target->address, "10.0.0.5");
     EXPECT_EQ(target->port, 50000);
-    EXPECT_FALSE(parse_pasv_target("227 Entering Passive Mode 127,0,0,1,4,5"));
-    EXPECT_FALSE(parse_pasv_target("227 (5)"));
+    for (const char* broken : {"227 Entering Passive Mode 127,0,0,1,4,5", "227 (5)", "227 (127,0,0,1,300,5)",
+                               "227 (127,0,0,1,0,0)", "227 (127,0,0,1,4)", "227 (127,0,0,1,4,5,6)",
+                               "227 (127,0,0,-1,4,5)", "227 (127,0,x,1,4,5)"})
+        EXPECT_FALSE(parse_pasv_target(broken)) << broken;
+    auto spaced = parse_pasv_target("227 Entering Passive Mode ( 127, 0, 0, 1, 4, 5 )");
+    ASSERT_TRUE(spaced);
+    EXPECT_EQ(spaced->address, "127.0.0.1");
+    EXPECT_EQ(spaced->port, 1029);
 }
 
 TEST(ReplyTable, RowsByKind)

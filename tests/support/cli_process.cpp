@@ -4,12 +4,12 @@
 
 namespace kestovan::test {
 
-CliRun run_cli(const QStringList& args)
+CliRun run_cli(const QStringList& args, int timeout_ms)
 {
     QProcess process;
     process.start(QString(KESTOVAN_BINARY_DIR) + "/src/cli/kestovan-ftp-cli", args);
     CliRun run;
-    if (!process.waitForFinished(60000)) {
+    if (!process.waitForFinished(timeout_ms)) {
         process.kill();
         process.waitForFinished();
         run.err = "timed out";

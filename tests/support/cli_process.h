@@ -13,7 +13,8 @@ struct CliRun {
     std::string err;
 };
 
-// Runs the client with args and waits up to a minute.
-CliRun run_cli(const QStringList& args);
+// Runs the client with args and waits up to timeout_ms (a minute by default); a run that takes
+// longer is killed and reported with status -1 and "timed out".
+CliRun run_cli(const QStringList& args, int timeout_ms = 60000);
 
 } // namespace kestovan::test
