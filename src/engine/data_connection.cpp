@@ -394,6 +394,13 @@ void mark_transfer_failure(FtpConnection& control, std::string_view text)
         command->failure = std::string(text);
 }
 
+void stop_transfer(Engine& engine, FtpConnection& control, std::string_view reason)
+{
+    mark_transfer_failure(control, reason);
+    if (control.data_connection)
+        engine.destroy_connection(control.data_connection, true);
+}
+
 void mark_data_failure(Engine&, FtpConnection& conn, int winsock_error)
 {
     if (!is_data_role(conn.role) || !conn.parent)

@@ -44,6 +44,10 @@ bool open_transfer_file(Engine& engine, FtpConnection& control, FtpCommand& comm
 // Marks that transfer as failed with text (the first reason wins): its final reply, or the attempt
 // to send it without a data connection, then fails it.
 void mark_transfer_failure(FtpConnection& control, std::string_view text);
+// Stops the running transfer of a control connection: marks it failed with reason and closes its
+// data connection; the server's reply to the broken transfer then fails the command. Nothing else
+// on the connection is touched.
+void stop_transfer(Engine& engine, FtpConnection& control, std::string_view reason);
 // A data connection that failed marks its transfer command, so the final reply fails it.
 void mark_data_failure(Engine& engine, FtpConnection& conn, int winsock_error);
 void transfer_write_failed(Engine& engine, FtpConnection& conn);

@@ -46,14 +46,18 @@ struct Task {
     std::optional<std::string> source;      // LOCAL: download: the server path; upload: the local path
     std::optional<std::string> destination; // REMOTE: download: the local path; upload: the server path
     std::optional<std::string> server;
-    std::uint32_t flags = 0;         // batch tasks; cleared when the queue restarts
-    std::int32_t identifier = 0;     // bookmarks: BOOKMARK_FIRST_ID + position
+    std::uint32_t flags = 0;     // batch tasks; cleared when the queue restarts
+    std::int32_t identifier = 0; // bookmarks: BOOKMARK_FIRST_ID + position
+    // Tasks-pane rows: the row's own number (sessions and fetches name their row by it, so a deleted
+    // row is never written to) and the engine command it shows.
+    std::uint64_t row_id = 0;
+    std::uint64_t command_serial = 0;
     std::int64_t size = 0;           // SIZE: the file size in bytes
     std::optional<std::string> name; // NAME: file name, bookmark name, or a local bookmark's path
     std::optional<std::string> date;
     std::optional<std::string> bytes_text;   // Tasks-pane rows
     std::optional<std::string> percent_text; // Tasks-pane rows, with "%"
-    float rate = 0;                          // Tasks-pane rows: bytes per second x 1000; -1 for web fetches
+    float rate = 0;                          // Tasks-pane rows: bytes per second; -1: none shown
     std::uint8_t status = 0;                 // STATUS: TASK_UPLOAD or TASK_DOWNLOAD
     std::uint8_t state = 0;                  // STATE: TASK_WAITING / TASK_RUNNING, TASK_DONE, TASK_FAILED
     std::uint8_t mode = 0;                   // MODE: MODE_BINARY or MODE_ASCII

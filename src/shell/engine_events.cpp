@@ -8,6 +8,7 @@
 #include "ui/string_ids.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace kestovan {
 
@@ -45,7 +46,39 @@ std::string last_line(const std::string& text)
     return std::string(end == std::string_view::npos ? rest : rest.substr(end + 1));
 }
 
+std::string socket_error_reason(std::int64_t error)
+{
+    const int code = static_cast<int>(error);
+    switch (code) {
+    case 10061: return format_string(IDS_SOCKET_REFUSED, code);
+    case 10060: return format_string(IDS_SOCKET_TIMED_OUT, code);
+    case 10050:
+    case 10051:
+    case 10064:
+    case 10065: return format_string(IDS_SOCKET_UNREACHABLE, code);
+    case 10053:
+    case 10054: return format_string(IDS_SOCKET_RESET, code);
+    default: return format_string(IDS_STATUS_WINSOCK_ERROR, code);
+    }
+}
+
+bool is_refusal(std::string_view line)
+{
+    return line.size() >= 4 && (line[0] == '4' || line[0] == '5') &&
+           std::isdigit(static_cast<unsigned char>(line[1])) &&
+           std::isdigit(static_cast<unsigned char>(line[2]));
+}
+
 } // namespace
+
+void EngineEventHandler::connection_failed(FtpConnection* conn, const std::string& reason)
+{
+    Session* session = ctx_.session_of(conn);
+    SiteProfile* profile = session ? session->profile : nullptr;
+    ctx_.log.append(profile, reason, LOG_BLUE);
+    ctx_.status.set_text(STATUS_MESSAGE, reason);
+    failures_[conn->serial] = reason;
+}
 
 void EngineEventHandler::log_line(FtpConnection* conn, std::string_view text, std::uint32_t colour)
 {
@@ -58,7 +91,10 @@ void EngineEventHandler::log_line(FtpConnection* conn, std::string_view text, st
     }
     Session* session = ctx_.session_of(conn);
     ctx_.log.append(session ? session->profile : nullptr, line, colour);
-    ctx_.status.set_text(STATUS_MESSAGE, last_line(line));
+    const std::string shown = last_line(line);
+    ctx_.status.set_text(STATUS_MESSAGE, shown);
+    if (conn && conn->role == ROLE_CONTROL && is_refusal(shown))
+        refusals_[conn->serial] = shown;
 }
 
 int EngineEventHandler::handle(std::int32_t code, FtpConnection* conn, const EventArg& arg)
@@ -72,7 +108,7 @@ int EngineEventHandler::handle(std::int32_t code, FtpConnection* conn, const Eve
         ctx_.status.advance_activity(now_ms());
         if (ctx_.engine.global_rate() != 0)
             ctx_.status.set_text(STATUS_RATE,
-                                 format_task_rate(static_cast<float>(ctx_.engine.global_rate())));
+                                 format_task_rate(bytes_per_second_from_bits(ctx_.engine.global_rate())));
         return 1;
     case EV_RECEIVED: transfer_progress(conn, true); return 1;
     case EV_SENT: transfer_progress(conn, false); return 1;
@@ -106,6 +142,8 @@ int EngineEventHandler::handle(std::int32_t code, FtpConnection* conn, const Eve
         } else if (!arg.text.empty()) {
             // Replies that failed a command, and our own protocol and argument refusals.
             log_line(conn, arg.text, LOG_BLUE);
+            if (sub == ERR_PROTOCOL && conn->role == ROLE_CONTROL)
+                failures_[conn->serial] = last_line(std::string(arg.text));
         }
         return 1;
     }
@@ -125,7 +163,8 @@ int EngineEventHandler::handle(std::int32_t code, FtpConnection* conn, const Eve
                 Task& row =
                     ctx_.tasks.add_row(session, session->profile,
                                        arg.number == CMD_RETR ? ROW_DOWNLOAD : ROW_UPLOAD, name, size);
-                session->task_row = &row;
+                row.command_serial = command.serial;
+                session->task_row = row.row_id;
                 ctx_.view->command_states_changed();
             }
         }
@@ -140,6 +179,13 @@ int EngineEventHandler::handle(std::int32_t code, FtpConnection* conn, const Eve
     }
     case EV_SOCKET_ERROR: {
         const auto error = arg.number;
+        if (conn->role == ROLE_CONTROL) {
+            const std::string server = ctx_.session_of(conn) && ctx_.session_of(conn)->profile
+                                           ? ctx_.server_of(ctx_.session_of(conn)->profile)
+                                           : conn->host;
+            connection_failed(conn,
+                              format_string(IDS_LOG_CONNECT_FAILED, server, socket_error_reason(error)));
+        }
         // A refused or unreachable data connection fails its transfer; the session stays connected.
         if (error >= 10051 && error <= 10065 && conn->role == ROLE_CONTROL) {
             Session* session = ctx_.session_of(conn);
@@ -149,7 +195,7 @@ int EngineEventHandler::handle(std::int32_t code, FtpConnection* conn, const Eve
                     ctx_.view->tree_item_changed(*session->profile->node);
                 ctx_.unlink_session(*session);
             }
-        } else {
+        } else if (conn->role != ROLE_CONTROL) {
             ctx_.status.set_text(STATUS_MESSAGE,
                                  format_string(IDS_STATUS_WINSOCK_ERROR, static_cast<int>(error)));
         }
@@ -158,7 +204,11 @@ int EngineEventHandler::handle(std::int32_t code, FtpConnection* conn, const Eve
     case EV_CLOSED: connection_closed(conn); return 1;
     case EV_NEED_PASSWORD: ask_password(conn); return 1;
     case EV_QUEUED: ctx_.view->command_states_changed(); return 1;
-    case EV_TIMEOUT: log_line(conn, load_string(IDS_LOG_CONNECT_TIMEOUT), LOG_MAROON); return 1;
+    case EV_TIMEOUT:
+        log_line(conn, load_string(IDS_LOG_CONNECT_TIMEOUT), LOG_MAROON);
+        if (Session* session = ctx_.session_of(conn); session && session->state == SESSION_CONNECTING)
+            failures_[conn->serial] = load_string(IDS_LOG_CONNECT_TIMEOUT);
+        return 1;
     case EV_CONNECTING:
     case EV_RESOLVING: return 1;
     }
@@ -168,19 +218,22 @@ int EngineEventHandler::handle(std::int32_t code, FtpConnection* conn, const Eve
 void EngineEventHandler::transfer_progress(FtpConnection* conn, bool download)
 {
     if (ctx_.engine.global_rate() != 0)
-        ctx_.status.set_text(STATUS_RATE, format_task_rate(static_cast<float>(ctx_.engine.global_rate())));
+        ctx_.status.set_text(STATUS_RATE,
+                             format_task_rate(bytes_per_second_from_bits(ctx_.engine.global_rate())));
     if (conn->role != ROLE_DOWNLOAD && conn->role != ROLE_UPLOAD)
         return;
     Session* session = ctx_.session_of(conn);
-    if (!session || !session->task_row)
+    Task* found = session ? ctx_.tasks.find(session->task_row) : nullptr;
+    if (!found)
         return;
-    Task& row = *session->task_row;
+    Task& row = *found;
     std::int64_t total = 0;
     if (conn->parent && !conn->parent->queue.empty()) {
         const FtpCommand& command = *conn->parent->queue.front();
         total = command.size > 0 ? command.size : command.listed_size;
     }
-    ctx_.tasks.update_row(row, conn->restart_offset, conn->byte_total, total, conn->rate * 1000.0f);
+    ctx_.tasks.update_row(row, conn->restart_offset, conn->byte_total, total,
+                          bytes_per_second_from_bits(conn->rate * 1000.0));
     DirEntry* selected_site = ctx_.site_node_of(ctx_.selected);
     if (!selected_site || ctx_.profile_of(selected_site) == session->profile ||
         !ctx_.is_connected(selected_site))
@@ -215,6 +268,7 @@ void EngineEventHandler::connection_closed(FtpConnection* conn)
     }
     Session* session = ctx_.session_of(conn);
     SiteProfile* profile = session ? session->profile : nullptr;
+    const bool was_connecting = session && session->state == SESSION_CONNECTING;
     if (session) {
         session->state = SESSION_IDLE;
         if (profile && profile->node)
@@ -222,10 +276,20 @@ void EngineEventHandler::connection_closed(FtpConnection* conn)
         ctx_.unlink_session(*session);
     }
     ctx_.status.clear_transfer();
+    // A login that ends without a failure of ours ended on the server's refusal: say so.
+    auto failure = failures_.find(conn->serial);
+    auto refusal = refusals_.find(conn->serial);
+    std::string reason = failure != failures_.end() ? failure->second : std::string();
+    if (reason.empty() && was_connecting && refusal != refusals_.end()) {
+        reason = format_string(IDS_LOG_LOGIN_FAILED, refusal->second);
+        ctx_.log.append(profile, reason, LOG_BLUE);
+    }
+    failures_.erase(conn->serial);
+    refusals_.erase(conn->serial);
     const std::string line =
         format_string(IDS_LOG_DISCONNECTED_FROM, profile ? ctx_.server_of(profile) : conn->host);
     ctx_.log.append(profile, line, LOG_NAVY);
-    ctx_.status.set_text(STATUS_MESSAGE, line);
+    ctx_.status.set_text(STATUS_MESSAGE, reason.empty() ? line : reason);
     ctx_.view->command_states_changed();
     ctx_.view->title_changed();
     ctx_.view->terminal_log_changed(profile);

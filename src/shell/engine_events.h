@@ -5,6 +5,7 @@
 #include "shell/session_control.h"
 
 #include <functional>
+#include <map>
 
 namespace kestovan {
 
@@ -27,10 +28,17 @@ public:
 
 private:
     void connection_closed(FtpConnection* conn);
+    // Why a control connection went away before or instead of a login: logged in the error colour,
+    // and what the status bar keeps after "Disconnected from".
+    void connection_failed(FtpConnection* conn, const std::string& reason);
     void transfer_progress(FtpConnection* conn, bool download);
     void ask_password(FtpConnection* conn);
     ShellContext& ctx_;
     SessionControl& sessions_;
+    // By control connection serial: the failure already reported, and the last refusal the server
+    // sent (4xx or 5xx), the reason when the login ends without one of ours.
+    std::map<std::uint32_t, std::string> failures_;
+    std::map<std::uint32_t, std::string> refusals_;
 };
 
 } // namespace kestovan

@@ -14,7 +14,6 @@ namespace kestovan {
 
 struct DirEntry;
 struct SiteProfile;
-struct Task;
 
 enum SessionState : std::int32_t {
     SESSION_IDLE = 0,
@@ -52,7 +51,7 @@ struct Session {
     std::string operation_argument;           // texts: folder name, new name, command line
     DirEntry* operation_node = nullptr;       // the tree node the operation acts on
     SessionState state = SESSION_IDLE;
-    Task* task_row = nullptr;
+    std::uint64_t task_row = 0; // the Tasks-pane row of the running transfer (TaskRows::find)
     SiteProfile* profile = nullptr;
 };
 

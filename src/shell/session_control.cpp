@@ -171,6 +171,13 @@ void SessionControl::abort_transfer(Session& session)
     if (session.profile) {
         if (conn->data_connection)
             ctx_.engine.close_connection_guarded(conn->data_connection);
+        // The queue is cleared behind this without callbacks: the row ends here, and the rate of a
+        // transfer that no longer runs goes from the status bar.
+        ctx_.tasks.finish_row(session.task_row, false);
+        ctx_.status.clear_transfer();
+        const std::string aborted = load_string(IDS_LOG_TRANSFER_ABORTED);
+        ctx_.status.set_text(STATUS_MESSAGE, aborted);
+        ctx_.log.append(session.profile, aborted, LOG_NAVY);
         return;
     }
     if (conn->data_connection)

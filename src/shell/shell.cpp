@@ -16,7 +16,8 @@ constexpr std::uint32_t TIMER_HAMMER = 996;
 Shell::Shell(Window& window, Engine& engine, Settings& settings, Prompts& prompts, Sounds& sounds)
     : ctx_(window, engine, settings, prompts, sounds), sessions_(ctx_), events_(ctx_, sessions_),
       browser_(ctx_, sessions_, events_), typed_(ctx_, sessions_, events_, browser_),
-      transfers_(ctx_, sessions_, browser_), web_(ctx_, sessions_, browser_), move_file_(ctx_, browser_)
+      transfers_(ctx_, sessions_, browser_), web_(ctx_, sessions_, browser_), move_file_(ctx_, browser_),
+      task_commands_(ctx_, web_)
 {
     register_commands();
     transfers_.remove_profile_node = [this](DirEntry& node) { remove_profile_node(ctx_, node); };

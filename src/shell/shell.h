@@ -5,6 +5,7 @@
 
 #include "shell/command_states.h"
 #include "shell/move_file.h"
+#include "shell/task_commands.h"
 #include "shell/transfers.h"
 #include "shell/typed_commands.h"
 #include "shell/web_browsing.h"
@@ -61,6 +62,7 @@ public:
     [[nodiscard]] Transfers& transfers() { return transfers_; }
     [[nodiscard]] WebBrowsing& web() { return web_; }
     [[nodiscard]] MoveFile& move_file() { return move_file_; }
+    [[nodiscard]] TaskCommands& task_commands() { return task_commands_; }
 
     // The command table: a command id handled by the logic. Runs it and returns true, or false when
     // the id is not the logic's (the window handles it).
@@ -86,6 +88,7 @@ private:
     Transfers transfers_;
     WebBrowsing web_;
     MoveFile move_file_;
+    TaskCommands task_commands_;
     std::map<int, std::function<void()>> commands_;
     std::string last_command_line_;
     int filter_id_ = 0;

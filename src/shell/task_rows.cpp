@@ -48,6 +48,11 @@ std::string format_task_rate(float rate)
     return text;
 }
 
+float bytes_per_second_from_bits(double bits_per_second)
+{
+    return static_cast<float>(bits_per_second / 8.0);
+}
+
 std::string percent_text(std::int64_t done, std::int64_t size)
 {
     const std::int64_t base = size == 0 ? 1 : size;
@@ -58,6 +63,7 @@ Task& TaskRows::add_row(Session* session, SiteProfile* profile, std::uint8_t kin
                         std::int64_t size)
 {
     auto row = std::make_unique<Task>();
+    row->row_id = ++last_row_id_;
     row->session = session;
     row->session_profile = profile;
     row->kind = kind;
@@ -94,6 +100,22 @@ void TaskRows::finish_row(Task& row, bool ok)
     if (ok)
         row.percent_text = "100%";
     changed(row);
+}
+
+void TaskRows::finish_row(std::uint64_t row_id, bool ok)
+{
+    if (Task* row = find(row_id))
+        finish_row(*row, ok);
+}
+
+Task* TaskRows::find(std::uint64_t row_id) const
+{
+    if (row_id == 0)
+        return nullptr;
+    for (const auto& row : rows_)
+        if (row->row_id == row_id)
+            return row.get();
+    return nullptr;
 }
 
 void TaskRows::remove_row(const Task& row)

@@ -36,7 +36,10 @@ public:
     void update_row(Task& row, std::int64_t restart_offset, std::int64_t moved, std::int64_t total,
                     float rate);
     void finish_row(Task& row, bool ok);
+    // By row number: nothing happens when the row has been deleted meanwhile.
+    void finish_row(std::uint64_t row_id, bool ok);
     void remove_row(const Task& row);
+    [[nodiscard]] Task* find(std::uint64_t row_id) const;
     // Rows whose session is this one lose the link (the session is being freed).
     void forget_session(const Session* session);
     // Sorts by a column: 0 by file type then name, 1 by kind then name, 2 by name without regard to
@@ -50,12 +53,16 @@ private:
     void changed(const Task& row);
     TaskList rows_;
     TaskRowsObserver* observer_ = nullptr;
+    std::uint64_t last_row_id_ = 0;
 };
 
 // The "Task" column: the part of the name after the last "/" or "\".
 [[nodiscard]] std::string task_display_name(std::string_view name);
-// The "KBps" column: empty for -1; above a million "%.0f" MBps, above a thousand "%.0f" KBps, else Bps.
-[[nodiscard]] std::string format_task_rate(float rate);
+// The "KBps" column, from bytes per second: empty for -1; above a million "%.0f" MBps, above a
+// thousand "%.0f" KBps, else Bps. The labels are bytes, so rates kept in bits are divided first.
+[[nodiscard]] std::string format_task_rate(float bytes_per_second);
+// The engine's rates are bits per second (a record's in kilobits): what the labels show.
+[[nodiscard]] float bytes_per_second_from_bits(double bits_per_second);
 // "%" text of the progress: whole percent, size 0 counting as 1.
 [[nodiscard]] std::string percent_text(std::int64_t done, std::int64_t size);
 

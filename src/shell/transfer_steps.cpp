@@ -61,8 +61,8 @@ CommandCallback TransferSteps::download_done(Session* record, std::string local_
     return [this, record, local_path = std::move(local_path),
             on_failure = std::move(on_failure)](FtpConnection&, bool ok) {
         Session* live = ctx_.find_session(record);
-        if (live && live->task_row)
-            ctx_.tasks.finish_row(*live->task_row, ok);
+        if (live)
+            ctx_.tasks.finish_row(live->task_row, ok);
         if (ok)
             downloaded(local_path);
         else if (on_failure)
@@ -89,8 +89,8 @@ CommandCallback TransferSteps::upload_done(Session* record, DirEntry* folder, st
     return [this, record, folder, remote_name = std::move(remote_name), local_path = std::move(local_path),
             failure_box](FtpConnection& conn, bool ok) {
         Session* live = ctx_.find_session(record);
-        if (live && live->task_row)
-            ctx_.tasks.finish_row(*live->task_row, ok);
+        if (live)
+            ctx_.tasks.finish_row(live->task_row, ok);
         if (ok) {
             uploaded(live, folder, remote_name, local_path);
             return 1;

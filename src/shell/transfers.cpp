@@ -177,7 +177,8 @@ Transfers::Next Transfers::download_one(Session& session, DirEntry& entry, const
     // The question runs its own event loop: the entry may be gone afterwards.
     DirEntry* link = entry.kind == KIND_LINK ? &entry : nullptr;
     if (present.exists && action->answer != EXISTS_YES_TO_ALL) {
-        action->answer = ctx_.prompts.file_exists(format_string<IDS_ASK_REPLACE_FILE>(remote, local),
+        // The file that exists and would be replaced comes first, the one that replaces it second.
+        action->answer = ctx_.prompts.file_exists(format_string<IDS_ASK_REPLACE_FILE>(local, remote),
                                                   remote_size > present.size);
         if (!session_usable(session))
             return Next::STOP;
@@ -333,7 +334,7 @@ Transfers::Next Transfers::upload_one(Session& session, DirEntry* target, const 
     const std::int64_t remote_size = existing ? listed_size(existing->size) : 0;
     const std::int64_t local_size = file_size(item.path);
     if (existing && action->answer != EXISTS_YES_TO_ALL) {
-        action->answer = ctx_.prompts.file_exists(format_string<IDS_ASK_REPLACE_FILE>(item.path, remote),
+        action->answer = ctx_.prompts.file_exists(format_string<IDS_ASK_REPLACE_FILE>(remote, item.path),
                                                   remote_size < local_size);
         if (!session_usable(session) || !ctx_.node_alive(target))
             return Next::STOP;

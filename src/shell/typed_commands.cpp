@@ -100,8 +100,8 @@ void TypedCommands::run(Session& session, const std::string& line)
             remote = remote.substr(back + 1);
         Session* record = &session;
         send_stor(ctx_.engine, conn, local, remote, ctx_.binary(), [this, record](FtpConnection&, bool ok) {
-            if (Session* live = ctx_.find_session(record); live && live->task_row)
-                ctx_.tasks.finish_row(*live->task_row, ok);
+            if (Session* live = ctx_.find_session(record))
+                ctx_.tasks.finish_row(live->task_row, ok);
             if (ok)
                 ctx_.sounds.play(SOUND_FTP_UPLOAD);
             return 1;

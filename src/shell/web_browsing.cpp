@@ -68,7 +68,33 @@ bool WebBrowsing::start()
 Task* WebBrowsing::task_of(const WebRequest* request)
 {
     auto it = tasks_.find(request);
-    return it == tasks_.end() ? nullptr : it->second;
+    return it == tasks_.end() ? nullptr : ctx_.tasks.find(it->second);
+}
+
+void WebBrowsing::forget_request(const WebRequest* request)
+{
+    tasks_.erase(request);
+    started_at_.erase(request);
+}
+
+bool WebBrowsing::has_fetch(std::uint64_t row_id) const
+{
+    return std::any_of(tasks_.begin(), tasks_.end(), [&](const auto& t) { return t.second == row_id; });
+}
+
+bool WebBrowsing::cancel_row(std::uint64_t row_id)
+{
+    auto it = std::find_if(tasks_.begin(), tasks_.end(), [&](const auto& t) { return t.second == row_id; });
+    if (it == tasks_.end())
+        return false;
+    const WebRequest* key = it->first;
+    // The completion of a cancelled fetch still runs and forgets its records.
+    for (WebRequest* live : client_.requests())
+        if (live == key)
+            client_.cancel(live);
+    forget_request(key);
+    std::erase_if(pages_, [&](const auto& page) { return page.second == key; });
+    return true;
 }
 
 void WebBrowsing::event(std::int32_t code, WebRequest* request, const WebEventArg& arg)
@@ -138,7 +164,7 @@ void WebBrowsing::fetch_page(DirEntry& node)
         return;
     }
     pages_[&node] = request;
-    tasks_[request] = &row;
+    tasks_[request] = row.row_id;
     // The harvest reports failures only; a page that arrived ends its row here, and the record of
     // the running fetch goes with it.
     WebCompletion harvest = std::move(request->callback);
@@ -148,7 +174,7 @@ void WebBrowsing::fetch_page(DirEntry& node)
             return answer;
         if (Task* task = task_of(&done); task && !done.failed())
             ctx_.tasks.finish_row(*task, true);
-        tasks_.erase(&done);
+        forget_request(&done);
         if (auto page = pages_.find(key); page != pages_.end() && page->second == &done)
             pages_.erase(page);
         return answer;
@@ -176,7 +202,7 @@ void WebBrowsing::download_link(DirEntry& link, const std::string& folder)
         const bool ok = !done.failed() && done.status_code >= 200 && done.status_code < 300;
         if (Task* task = task_of(&done))
             ctx_.tasks.finish_row(*task, ok);
-        tasks_.erase(&done);
+        forget_request(&done);
         if (ok)
             ctx_.view->local_list_changed();
         else if (!done.error_text.empty())
@@ -187,7 +213,7 @@ void WebBrowsing::download_link(DirEntry& link, const std::string& folder)
         ctx_.tasks.finish_row(row, false);
         return;
     }
-    tasks_[request] = &row;
+    tasks_[request] = row.row_id;
     started_at_[request] = std::chrono::steady_clock::now();
 }
 

@@ -43,10 +43,14 @@ public:
     void forget_node(const DirEntry& node);
 
     [[nodiscard]] bool fetching(const DirEntry& node) const { return pages_.contains(&node); }
+    // Cancels the fetch that the Tasks-pane row shows; false when the row has no running fetch.
+    bool cancel_row(std::uint64_t row_id);
+    [[nodiscard]] bool has_fetch(std::uint64_t row_id) const;
 
 private:
     void event(std::int32_t code, WebRequest* request, const WebEventArg& arg);
     Task* task_of(const WebRequest* request);
+    void forget_request(const WebRequest* request);
 
     ShellContext& ctx_;
     SessionControl& sessions_;
@@ -57,7 +61,7 @@ private:
     bool started_ = false;
     // Running page fetches by node, and the Tasks row of every running request.
     std::map<const DirEntry*, WebRequest*> pages_;
-    std::map<const WebRequest*, Task*> tasks_;
+    std::map<const WebRequest*, std::uint64_t> tasks_; // request → Tasks-pane row number
     std::map<const WebRequest*, std::chrono::steady_clock::time_point> started_at_; // downloads
 };
 

@@ -136,6 +136,12 @@ constexpr int IDS_ASK_PASSWORD = 1215;
 constexpr int IDS_DLG_MOVE_FILE = 1216;
 constexpr int IDS_PROMPT_MOVE_LOCAL = 1217;
 constexpr int IDS_PROMPT_MOVE_REMOTE = 1218;
+constexpr int IDS_LOG_CONNECT_FAILED = 1219;
+constexpr int IDS_LOG_LOGIN_FAILED = 1220;
+constexpr int IDS_SOCKET_REFUSED = 1221;
+constexpr int IDS_SOCKET_TIMED_OUT = 1222;
+constexpr int IDS_SOCKET_UNREACHABLE = 1223;
+constexpr int IDS_SOCKET_RESET = 1224;
 
 // Session log, Tasks pane, terminal and the Command dialog (1300-1399)
 constexpr int IDS_TAB_SESSION_LOG = 1300;

@@ -223,6 +223,12 @@ inline constexpr StringEntry STRING_TABLE[] = {
     StringEntry{IDS_DLG_MOVE_FILE, "Move File"},
     StringEntry{IDS_PROMPT_MOVE_LOCAL, "Move '%s' to folder:"},
     StringEntry{IDS_PROMPT_MOVE_REMOTE, "Move '%s' to remote folder:"},
+    StringEntry{IDS_LOG_CONNECT_FAILED, "Unable to connect to %s: %s"},
+    StringEntry{IDS_LOG_LOGIN_FAILED, "Login failed: %s"},
+    StringEntry{IDS_SOCKET_REFUSED, "the connection was refused (Winsock Error %i)"},
+    StringEntry{IDS_SOCKET_TIMED_OUT, "the connection timed out (Winsock Error %i)"},
+    StringEntry{IDS_SOCKET_UNREACHABLE, "the host or its network cannot be reached (Winsock Error %i)"},
+    StringEntry{IDS_SOCKET_RESET, "the server reset the connection (Winsock Error %i)"},
 
     // Session log, Tasks pane, terminal and the Command dialog
     StringEntry{IDS_TAB_SESSION_LOG, "Session Log"},

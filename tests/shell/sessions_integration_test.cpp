@@ -94,17 +94,23 @@ TEST(Sessions, ARefusedPasswordEndsTheSession)
     SiteProfile& profile = *site.find_session();
     ASSERT_TRUE(h.wait([&] { return ShellHarness::count_containing(profile, "Disconnected from") == 1; }));
     EXPECT_EQ(profile.sessions, nullptr);
-    EXPECT_EQ(ShellHarness::count_containing(profile, "530"), 1);
+    // The refusal is named as the reason, in the log's error colour and in the status bar.
+    EXPECT_EQ(ShellHarness::count_containing(profile, "<c00000>Login failed: 530"), 1);
+    EXPECT_EQ(h.ctx().status.text(STATUS_MESSAGE).rfind("Login failed: 530", 0), 0u)
+        << h.ctx().status.text(STATUS_MESSAGE);
 }
 
-TEST(Sessions, ARefusedConnectLeavesTheSessionIdleWithoutAMessage)
+TEST(Sessions, ARefusedConnectLeavesTheSessionIdleAndNamesTheReasonWithoutABox)
 {
     ShellHarness h;
     DirEntry& site = h.add_site("s", 1);
     h.shell->sessions().connect(&site, false);
     SiteProfile& profile = *site.find_session();
     ASSERT_TRUE(h.wait([&] { return profile.sessions == nullptr && h.engine.connection_count() == 0; }));
-    EXPECT_EQ(h.ctx().status.text(STATUS_MESSAGE).find("Winsock Error"), std::string::npos);
+    const std::string reason =
+        "Unable to connect to 127.0.0.1: the connection was refused (Winsock Error 10061)";
+    EXPECT_EQ(h.ctx().status.text(STATUS_MESSAGE), reason);
+    EXPECT_EQ(ShellHarness::count_containing(profile, "<c00000>" + reason), 1);
     EXPECT_EQ(h.prompts.asked.size(), 0u);
 }
 

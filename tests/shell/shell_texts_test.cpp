@@ -37,6 +37,8 @@ TEST(TaskRowTexts, BytesPercentAndRate)
     EXPECT_EQ(format_task_rate(1000), "1000 Bps") << "only above a thousand";
     EXPECT_EQ(format_task_rate(2500), "2 KBps");
     EXPECT_EQ(format_task_rate(3400000), "3 MBps");
+    // The engine counts bits: a record at 2.8 million kilobits per second moves 350 MB a second.
+    EXPECT_EQ(format_task_rate(bytes_per_second_from_bits(2'800'000.0 * 1000.0)), "350 MBps");
     EXPECT_EQ(percent_text(5, 0), "500%") << "size 0 counts as 1";
 }
 

@@ -117,8 +117,8 @@ TEST(FileDownload, RestartResumesAtTheLocalSizeAndIsOfferedOnlyForAShorterFile)
         << server.log() << test::read_file(local);
     ASSERT_EQ(h.prompts.count("file_exists"), 2);
     EXPECT_EQ(h.prompts.asked[0].text,
-              "File '/resume.bin' already exists.  Would you like to replace this file with '" + local +
-                  "'?");
+              "File '" + local + "' already exists.  Would you like to replace this file with '/resume.bin'?")
+        << "the file that would be replaced comes first";
     EXPECT_TRUE(h.prompts.asked[0].offer_restart);
     EXPECT_FALSE(h.prompts.asked[1].offer_restart) << "the local file is not shorter";
     EXPECT_EQ(test::read_file(local_small), "longer than the remote") << "No leaves it";
@@ -322,6 +322,24 @@ TEST(FolderDownload, ALinkToItsParentFolderEndsTheWalk)
     EXPECT_TRUE(fs::is_directory(base + "/up"));
     EXPECT_FALSE(fs::exists(base + "/up/a")) << "the folder that leads back is not made again";
     EXPECT_EQ(ShellHarness::count_containing(*site.find_session(), "Folder '/a' not followed"), 1);
+}
+
+TEST(FileUpload, TheExistsQuestionNamesTheRemoteFileAsTheOneReplacedAndNoKeepsIt)
+{
+    test::PyftpdlibServer server;
+    server.make_file("notes.txt", "remote");
+    ShellHarness h;
+    DirEntry& site = h.add_site("s", server.port(), server.user(), server.password());
+    ASSERT_TRUE(connect_and_find(h, site, "notes.txt", server));
+    const std::string file = h.local.filePath("notes.txt").toStdString();
+    test::write_file(file, "local text");
+    h.prompts.exists_answers = {EXISTS_NO};
+    h.shell->transfers().upload_items(&site, {file});
+    ASSERT_TRUE(h.wait([&] { return h.prompts.count("file_exists") == 1; }));
+    EXPECT_EQ(h.prompts.asked.back().text,
+              "File '/notes.txt' already exists.  Would you like to replace this file with '" + file + "'?");
+    h.wait([] { return false; }, 200);
+    EXPECT_EQ(test::read_file(server.root() + "/notes.txt"), "remote");
 }
 
 TEST(FileUpload, AFailedUploadShowsTheBoxWithTheServersReason)

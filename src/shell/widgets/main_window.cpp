@@ -273,21 +273,20 @@ void MainWindow::build_central()
     connect(log_pane_, &LogPane::clearRequested, this,
             [this] { ctx_.log.clear(ctx_.profile_of(ctx_.current_session_node)); });
     tasks_pane_ = new TasksPane(ctx_.tasks, lower_tabs_);
-    tasks_pane_->on_disconnect = [this](const std::vector<Task*>& rows) {
-        for (Task* row : rows)
-            if (row->session && ctx_.find_session(row->session) && row->session->profile)
-                app_.shell->sessions().disconnect(row->session->profile->node);
+    auto row_ids = [](const std::vector<Task*>& rows) {
+        std::vector<std::uint64_t> ids;
+        for (const Task* row : rows)
+            ids.push_back(row->row_id);
+        return ids;
     };
-    tasks_pane_->on_delete = [this](const std::vector<Task*>& rows) {
-        for (Task* row : rows) {
-            if (row->session && ctx_.find_session(row->session))
-                if (FtpConnection* conn = ctx_.live_connection(*row->session); conn && conn->data_connection)
-                    ctx_.engine.close_connection_guarded(conn->data_connection);
-            ctx_.tasks.remove_row(*row);
-        }
+    tasks_pane_->on_disconnect = [this, row_ids](const std::vector<Task*>& rows) {
+        app_.shell->task_commands().disconnect_rows(row_ids(rows));
+    };
+    tasks_pane_->on_delete = [this, row_ids](const std::vector<Task*>& rows) {
+        app_.shell->task_commands().delete_rows(row_ids(rows));
     };
     tasks_pane_->can_disconnect = [this](const Task& row) {
-        return row.session && ctx_.find_session(row.session) && ctx_.live_connection(*row.session);
+        return app_.shell->task_commands().can_disconnect(row);
     };
     auto* rate_graph = new QWidget(lower_tabs_);
     rate_graph->setObjectName("rate_graph");
