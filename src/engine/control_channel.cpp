@@ -439,6 +439,8 @@ void fail_command(Engine& engine, FtpConnection& conn, std::string_view reply)
         if (!engine.is_live(&conn, serial))
             return;
         close_held_file(conn);
+        if (!conn.queue.empty())
+            discard_empty_download(*conn.queue.front());
     }
     pop_command(engine, conn);
     if (rest_failed && engine.is_live(&conn, serial)) {

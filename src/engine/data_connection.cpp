@@ -332,6 +332,8 @@ bool open_transfer_file(Engine& engine, FtpConnection& control, FtpCommand& comm
     const std::int64_t offset = command.restart_offset;
     control.restart_offset = offset;
     if (command.kind == CMD_RETR) {
+        struct stat before {};
+        command.created_file = offset == 0 && ::stat(command.local_path.c_str(), &before) != 0;
         int fd = offset > 0
                      ? ::open(command.local_path.c_str(), O_WRONLY | O_CLOEXEC)
                      : ::open(command.local_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
@@ -392,6 +394,14 @@ void mark_transfer_failure(FtpConnection& control, std::string_view text)
 {
     if (FtpCommand* command = transfer_command(control); command && command->failure.empty())
         command->failure = std::string(text);
+}
+
+void discard_empty_download(const FtpCommand& command)
+{
+    struct stat st {};
+    if (command.kind == CMD_RETR && command.created_file && ::stat(command.local_path.c_str(), &st) == 0 &&
+        S_ISREG(st.st_mode) && st.st_size == 0)
+        ::unlink(command.local_path.c_str());
 }
 
 void stop_transfer(Engine& engine, FtpConnection& control, std::string_view reason)

@@ -44,6 +44,9 @@ bool open_transfer_file(Engine& engine, FtpConnection& control, FtpCommand& comm
 // Marks that transfer as failed with text (the first reason wins): its final reply, or the attempt
 // to send it without a data connection, then fails it.
 void mark_transfer_failure(FtpConnection& control, std::string_view text);
+// A failed download leaves no empty file where there was none: the file this command created is
+// removed when nothing was written to it (a partial file is kept for a later resume).
+void discard_empty_download(const FtpCommand& command);
 // Stops the running transfer of a control connection: marks it failed with reason and closes its
 // data connection; the server's reply to the broken transfer then fails the command. Nothing else
 // on the connection is touched.

@@ -135,6 +135,7 @@ struct FtpCommand {
     // Set when the transfer went wrong on our side or on the data connection; the final reply then
     // fails the command with this text instead of completing it.
     std::string failure;
+    bool created_file = false; // download: the local file did not exist before this command made it
 };
 
 struct FtpConnection {

@@ -109,6 +109,16 @@ void FolderWalks::folder_listed(FtpConnection& conn, const std::shared_ptr<Folde
 {
     if (!ok) {
         steps_.log(&conn, load_string(IDS_ERR_DIRECTORY_COMMAND_F101));
+        // The folder's failure shows in the Tasks pane: on the session's row while one runs, else
+        // on a row of the folder's own.
+        if (Session* session = ctx_.session_of(&conn)) {
+            Task* row = ctx_.tasks.find(session->task_row);
+            if (!row || row->state != TASK_RUNNING) {
+                row = &ctx_.tasks.add_row(session, session->profile, ROW_DOWNLOAD, remote_path, 0);
+                session->task_row = row->row_id;
+            }
+            ctx_.tasks.finish_row(*row, false);
+        }
         return;
     }
     const EntryChain entries = parse_received(conn, node, remote_path);

@@ -11,9 +11,22 @@
 #include "views/folder_transfer.h"
 #include "views/local_file_ops.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace kestovan {
+
+namespace {
+
+// "/pub/" and "/pub" name the same folder; the root stays "/".
+std::string clean_remote(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path.empty() ? "/" : path;
+}
+
+} // namespace
 
 std::string remote_move_target(const std::string& shown_folder, const std::string& typed,
                                const std::string& name)
@@ -38,7 +51,7 @@ bool MoveFile::move_local(const std::string& item_path)
     const std::string target = join_local(join_local(ctx_.local_folder, *typed), name);
     const bool moved = move_file(item_path, target);
     if (!moved)
-        ctx_.prompts.message(load_string(IDS_APP_TITLE),
+        ctx_.prompts.message(load_string(IDS_CAPTION_ERROR),
                              format_string(IDS_ERR_MOVE_FILE, item_path.c_str(), target.c_str()),
                              PromptIcon::Error);
     ctx_.view->local_list_changed();
@@ -62,8 +75,28 @@ bool MoveFile::move_remote(DirEntry& entry)
         return false;
     send_rnfr(ctx_.engine, conn, source);
     send_rnto(ctx_.engine, conn, target);
+    // Both folders show what the server holds now: the one the entry left and, when it is in the
+    // tree and was listed, the one it went to.
     browser_.refresh();
+    const std::string target_folder = target.substr(0, std::max<std::size_t>(target.rfind('/'), 1));
+    DirEntry* site = ctx_.site_node_of(ctx_.shown_folder);
+    if (DirEntry* into = site ? find_listed_folder(*site, target_folder) : nullptr;
+        into && into != ctx_.shown_folder)
+        browser_.request_listing(*session, *into, RemoteBrowser::listing_path(*into), false);
     return true;
+}
+
+DirEntry* MoveFile::find_listed_folder(DirEntry& node, const std::string& path)
+{
+    const bool folder = node.kind == KIND_SITE || node.kind == KIND_FOLDER || node.kind == KIND_LINK;
+    if (!folder)
+        return nullptr;
+    if ((node.listed() || !node.children.empty()) && clean_remote(remote_path_of(node).value_or("/")) == path)
+        return &node;
+    for (auto& child : node.children)
+        if (DirEntry* found = find_listed_folder(*child, path))
+            return found;
+    return nullptr;
 }
 
 } // namespace kestovan

@@ -21,10 +21,13 @@ public:
     // Asks for the folder and moves the local item (a full path); true when it moved.
     bool move_local(const std::string& item_path);
     // Asks for the folder and queues RNFR/RNTO for the entry on its session, then lists the shown
-    // folder again; false when nothing was sent.
+    // folder and the target folder (when it is in the tree) again; false when nothing was sent.
     bool move_remote(DirEntry& entry);
 
 private:
+    // The folder node below node (itself included) that was listed and stands for path.
+    static DirEntry* find_listed_folder(DirEntry& node, const std::string& path);
+
     ShellContext& ctx_;
     RemoteBrowser& browser_;
 };

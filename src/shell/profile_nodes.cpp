@@ -23,14 +23,6 @@ bool has_session(const DirEntry& node)
                        [](const auto& child) { return has_session(*child); });
 }
 
-bool contains(const DirEntry& node, const DirEntry* other)
-{
-    for (const DirEntry* at = other; at; at = at->parent)
-        if (at == &node)
-            return true;
-    return false;
-}
-
 bool is_profile_entry(const DirEntry& node)
 {
     return node.kind == KIND_SITE || node.kind == KIND_URL_PROFILE || node.kind == KIND_PROFILE_FOLDER;
@@ -41,7 +33,7 @@ void unlink(ShellContext& ctx, DirEntry& node)
     ctx.view->tree_node_removing(node);
     for (DirEntry** held :
          {&ctx.selected, &ctx.shown_folder, &ctx.current_session_node, &ctx.previous_folder})
-        if (contains(node, *held))
+        if (is_within(node, *held))
             *held = nullptr;
     EntryChain& siblings = node.parent ? node.parent->children : ctx.tree;
     std::erase_if(siblings, [&](const auto& child) { return child.get() == &node; });

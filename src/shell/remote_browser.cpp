@@ -90,6 +90,8 @@ void RemoteBrowser::listing_completed(FtpConnection& conn, DirEntry& folder, boo
         return;
     if (result.directory_failed)
         events_.log_line(&conn, load_string(IDS_ERR_DIRECTORY_COMMAND_F101), LOG_BLUE);
+    for (DirEntry* gone : result.vanished)
+        ctx_.remove_remote_node(*gone);
     ctx_.view->tree_children_changed(*result.subject);
     if (result.subject == ctx_.shown_folder)
         ctx_.view->remote_list_changed();
@@ -150,6 +152,8 @@ void RemoteBrowser::select_node(DirEntry* node)
         ctx_.current_session_node = node;
     if (ctx_.shown_folder != node)
         show_folder(node);
+    // A folder opened from the list is selected in the tree as well.
+    ctx_.view->select_tree_node(*node);
     ctx_.view->title_changed();
     ctx_.view->command_states_changed();
     ctx_.status.set_text(STATUS_MESSAGE, status_text(node));

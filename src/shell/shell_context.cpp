@@ -122,6 +122,25 @@ bool contains_node(const EntryChain& level, const DirEntry* node)
 }
 } // namespace
 
+void ShellContext::remove_remote_node(DirEntry& node)
+{
+    DirEntry* parent = node.parent;
+    if (!parent)
+        return;
+    view->tree_node_removing(node);
+    if (is_within(node, selected))
+        selected = nullptr;
+    if (is_within(node, previous_folder))
+        previous_folder = nullptr;
+    if (is_within(node, current_session_node))
+        current_session_node = parent;
+    if (is_within(node, shown_folder))
+        shown_folder = parent;
+    if (SiteProfile* profile = profile_of(parent); profile && is_within(node, profile->refresh_node))
+        profile->refresh_node = nullptr;
+    std::erase_if(parent->children, [&](const auto& child) { return child.get() == &node; });
+}
+
 bool ShellContext::node_alive(const DirEntry* node) const
 {
     return node && contains_node(tree, node);

@@ -69,6 +69,10 @@ struct ShellContext {
     // "Upload Error" with an error icon, or "File Error" without one.
     void post_error_box(bool upload_error, std::string text);
 
+    // Takes a remote entry out of the tree: the view lets go of it first, and the selection, the
+    // shown folder and every other node the shell holds move off it.
+    void remove_remote_node(DirEntry& node);
+
     // --- sessions ---
     Session& new_session(SiteProfile& profile); // inserted at the head of the profile's list
     void unlink_session(Session& session);      // from its profile's list

@@ -24,14 +24,6 @@ bool same_without_case(std::string_view a, std::string_view b)
            });
 }
 
-bool contains(const DirEntry* ancestor, const DirEntry* node)
-{
-    for (const DirEntry* n = node; n; n = n->parent)
-        if (n == ancestor)
-            return true;
-    return false;
-}
-
 } // namespace
 
 std::string upload_failure_text(const std::string& file_name, const std::string& reason)
@@ -150,20 +142,7 @@ void TransferSteps::remove_node(DirEntry* node)
     if (!ctx_.node_alive(node) || !node->parent)
         return;
     DirEntry* parent = node->parent;
-    ctx_.view->tree_node_removing(*node);
-    if (contains(node, ctx_.selected))
-        ctx_.selected = nullptr;
-    if (contains(node, ctx_.previous_folder))
-        ctx_.previous_folder = nullptr;
-    if (contains(node, ctx_.current_session_node))
-        ctx_.current_session_node = parent;
-    const bool was_shown = contains(node, ctx_.shown_folder);
-    if (was_shown)
-        ctx_.shown_folder = parent;
-    if (ctx_.profile_of(parent) && ctx_.profile_of(parent)->refresh_node &&
-        contains(node, ctx_.profile_of(parent)->refresh_node))
-        ctx_.profile_of(parent)->refresh_node = nullptr;
-    std::erase_if(parent->children, [&](const auto& child) { return child.get() == node; });
+    ctx_.remove_remote_node(*node);
     ctx_.view->tree_children_changed(*parent);
     ctx_.view->remote_list_changed();
 }

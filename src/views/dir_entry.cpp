@@ -26,4 +26,12 @@ const std::optional<std::string>& remote_path_of(const DirEntry& node)
     return node.kind == KIND_SITE ? node.site_folder : node.path;
 }
 
+bool is_within(const DirEntry& ancestor, const DirEntry* node)
+{
+    for (const DirEntry* at = node; at; at = at->parent)
+        if (at == &ancestor)
+            return true;
+    return false;
+}
+
 } // namespace kestovan

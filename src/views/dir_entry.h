@@ -70,6 +70,9 @@ struct DirEntry {
     [[nodiscard]] SiteProfile* find_session() const;
 };
 
+// Whether node is ancestor itself or lies below it (false for a null node).
+[[nodiscard]] bool is_within(const DirEntry& ancestor, const DirEntry* node);
+
 // The remote folder a node stands for: a site node's current remote folder, else the node's path.
 [[nodiscard]] const std::optional<std::string>& remote_path_of(const DirEntry& node);
 

@@ -35,8 +35,18 @@ void add_all(DirEntry& subject, EntryChain& chain, std::vector<DirEntry*>& added
     }
 }
 
-void refresh(DirEntry& subject, EntryChain& chain, std::vector<DirEntry*>& added)
+void refresh(DirEntry& subject, EntryChain& chain, std::vector<DirEntry*>& added,
+             std::vector<DirEntry*>& vanished)
 {
+    std::unordered_map<std::string_view, bool> listed;
+    listed.reserve(chain.size());
+    for (const auto& entry : chain)
+        if (entry->kind != KIND_PARENT)
+            listed.emplace(entry->name, true);
+    for (const auto& child : subject.children)
+        if (child->kind != KIND_PARENT && !listed.contains(child->name))
+            vanished.push_back(child.get());
+
     // The first child of a name answers for it, as a search from the front would find it; a hash
     // index keeps a refresh of a large folder linear.
     std::unordered_map<std::string_view, DirEntry*> by_name;
@@ -86,13 +96,18 @@ ListingMergeResult merge_listing(DirEntry& requested, std::string_view received,
     if (!chain.empty()) {
         subject->set_listed(true);
         if (result.had_children)
-            refresh(*subject, chain, result.added);
+            refresh(*subject, chain, result.added, result.vanished);
         else
             add_all(*subject, chain, result.added);
     } else if (!has_buffer || (!received.empty() && !contains_total_line(listing_text(received)))) {
         // Zero bytes, or nothing but a "total" line, is an empty folder.
         result.directory_failed = true;
         subject->set_listed(false);
+    } else {
+        // The folder is empty now.
+        for (const auto& child : subject->children)
+            if (child->kind != KIND_PARENT)
+                result.vanished.push_back(child.get());
     }
     result.show_expand = !subject->children.empty() || subject->listed();
     return result;

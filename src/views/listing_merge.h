@@ -21,13 +21,17 @@ struct ListingMergeResult {
     bool directory_failed = false; // log "Directory Command Failed" (F101)
     bool show_expand = false;      // the subject's tree item shows an expand button
     std::vector<DirEntry*> added;  // children appended by this listing, in order
+    // Children a refresh no longer found on the server. They are still in the tree: the shell takes
+    // them out, so that nothing it holds keeps pointing at them.
+    std::vector<DirEntry*> vanished;
 };
 
 // Merges a listing into the tree. received is the data connection's receive buffer, has_buffer
 // false when it had none; request_path is the path text the request carried, which a site node takes
 // as its current remote folder. A first listing adds every entry except ".." (kind 8); a refresh updates the
 // same-named children (exact name) in place, keeping their kind, path, children and marks, appends
-// new names and keeps children that are no longer listed. A listing that yields nothing is a failure
+// new names and reports the children that are no longer listed as vanished (a refresh that kept
+// them showed files that had been moved or deleted on the server). A listing that yields nothing is a failure
 // when there was no buffer, or when bytes arrived without a "total " line; the subject's listed flag
 // is then cleared. It is set whenever at least one entry was produced.
 [[nodiscard]] ListingMergeResult merge_listing(DirEntry& requested, std::string_view received,

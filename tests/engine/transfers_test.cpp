@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace kestovan {
 namespace {
 
@@ -150,6 +152,30 @@ TEST_F(Transfers, ADownloadThatEndsShortOfTheAnnouncedSizeFailsAndKeepsThePartia
     ASSERT_FALSE(errors.empty());
     EXPECT_NE(errors.back().find("500 of 1000"), std::string::npos) << errors.back();
     EXPECT_EQ(test::read_file(local), std::string(500, 'x'));
+}
+
+TEST_F(Transfers, ARefusedDownloadLeavesNoEmptyFileBehind)
+{
+    const std::string local = file("missing");
+    ScriptedFtpServer server;
+    script_login(server);
+    server.expect("TYPE I")
+        .reply("200 ok")
+        .expect("PASV")
+        .passive()
+        .reply("227 Entering Passive Mode ({pasv})")
+        .accept_data()
+        .expect("RETR missing")
+        .reply("550 Failed to open file.");
+    server.start();
+    EngineHarness h;
+    FtpConnection* c = h.open(server.port());
+    std::vector<int> results;
+    send_retr(h.engine, c, "missing", local, true, test::record_result(results));
+    ASSERT_TRUE(server.wait_done(5000)) << server.failure();
+    ASSERT_TRUE(h.wait([&] { return results.size() == 1; }));
+    EXPECT_EQ(results[0], 0);
+    EXPECT_FALSE(std::filesystem::exists(local)) << "the file the download made is gone again";
 }
 
 TEST_F(Transfers, ADownloadEndingIn426FailsAfterAReset)

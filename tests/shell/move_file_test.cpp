@@ -42,6 +42,7 @@ TEST(MoveLocal, MovesIntoATypedSubfolderAndNeverReplaces)
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "already there");
     ASSERT_FALSE(h.prompts.asked.empty());
     EXPECT_NE(h.prompts.asked.back().text.find("Error moving file"), std::string::npos);
+    EXPECT_EQ(h.prompts.asked.back().caption, "Error");
 
     // Cancel moves nothing.
     EXPECT_FALSE(h.shell->move_file().move_local((folder / "b.txt").string()));
@@ -51,7 +52,7 @@ TEST(MoveLocal, MovesIntoATypedSubfolderAndNeverReplaces)
 TEST(MoveRemote, RenamesIntoTheTypedFolderOnTheServer)
 {
     test::PyftpdlibServer server;
-    server.make_folder("pub/old");
+    server.make_file("pub/old/keep.txt", "kept");
     server.make_file("pub/a.txt", "remote");
     test::ShellHarness h;
     DirEntry& site = h.add_site("Site", server.port(), server.user(), server.password());
@@ -66,10 +67,29 @@ TEST(MoveRemote, RenamesIntoTheTypedFolderOnTheServer)
         if (child->name == "a.txt")
             file = child.get();
     ASSERT_NE(file, nullptr);
+    DirEntry* old = nullptr;
+    for (auto& child : pub.children)
+        if (child->name == "old")
+            old = child.get();
+    ASSERT_NE(old, nullptr);
+    h.shell->browser().open_row(old); // listed (empty) before the move
+    ASSERT_TRUE(h.wait([&] { return old->listed(); })) << server.log();
+    h.shell->browser().select_node(&pub);
     h.prompts.texts = {std::string("old")};
     ASSERT_TRUE(h.shell->move_file().move_remote(*file));
     ASSERT_TRUE(h.wait([&] { return fs::exists(server.path("pub/old/a.txt")); })) << server.log();
     EXPECT_FALSE(fs::exists(server.path("pub/a.txt")));
+    // Both listings follow: no ghost row left behind, the moved file under its new folder.
+    auto names = [](const DirEntry& folder) {
+        std::vector<std::string> out;
+        for (const auto& child : folder.children)
+            out.push_back(child->name);
+        return out;
+    };
+    ASSERT_TRUE(h.wait([&] { return names(pub) == std::vector<std::string>{"old"}; })) << server.log();
+    ASSERT_TRUE(h.wait([&] {
+        return names(*old) == std::vector<std::string>{"keep.txt", "a.txt"};
+    })) << server.log();
 }
 
 } // namespace

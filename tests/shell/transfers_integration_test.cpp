@@ -296,6 +296,27 @@ TEST(FolderDownload, AHostileListingWritesNothingOutsideTheChosenFolder)
     EXPECT_EQ(ShellHarness::count_containing(profile, "a symbolic link there leads outside"), 1);
 }
 
+TEST(FolderDownload, ARefusedListingFailsItsTasksRow)
+{
+    test::ScriptedFtpServer server;
+    script_login(server);
+    server.expect("PASV")
+        .passive()
+        .reply("227 Entering Passive Mode ({pasv})")
+        .expect("LIST /locked")
+        .reply("550 Permission denied.");
+    server.start();
+    ShellHarness h;
+    DirEntry& site = h.add_site("s", server.port());
+    DirEntry& locked = add_folder(site, "locked");
+    h.shell->browser().select_node(&site);
+    h.prompts.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
+    h.shell->transfers().download_entries(&site, {&locked}, h.local.path().toStdString());
+    ASSERT_TRUE(server.wait_done(10000)) << server.failure();
+    ASSERT_TRUE(h.wait([&] { return !h.ctx().tasks.rows().empty(); }));
+    EXPECT_EQ(h.ctx().tasks.rows().front()->state, TASK_FAILED);
+}
+
 TEST(FolderDownload, ALinkToItsParentFolderEndsTheWalk)
 {
     QTemporaryDir root;

@@ -115,9 +115,21 @@ TEST(ListingMerge, RefreshUpdatesKeepsAndAppends)
     EXPECT_EQ(link.link_target, "/new");
     EXPECT_EQ(link.path, "/old");
 
-    // Vanished from the listing, still in the tree.
+    // Vanished from the listing: reported for the shell to take out, still in the tree until then.
+    ASSERT_EQ(r.vanished.size(), 1u);
+    EXPECT_EQ(r.vanished[0]->name, "b.txt");
     EXPECT_EQ(child(*folder, "b.txt").size, "10");
     EXPECT_EQ(child(*folder, "new one").group, std::nullopt);
+}
+
+TEST(ListingMerge, AnEmptiedFolderReportsEveryChildButAFailureNone)
+{
+    auto folder = node(KIND_FOLDER, "home", "/home");
+    (void)merge(*folder, "-rw-r--r-- 1 ftp ftp 10 Jan 15 12:30 f\r\n");
+    EXPECT_TRUE(merge(*folder, "garbage\r\n").vanished.empty()) << "a failed listing proves nothing";
+    const ListingMergeResult emptied = merge(*folder, "total 0\r\n");
+    ASSERT_EQ(emptied.vanished.size(), 1u);
+    EXPECT_EQ(emptied.vanished[0]->name, "f");
 }
 
 TEST(ListingMerge, RefreshClearsColumnsTheNewLineLacks)

@@ -6,14 +6,15 @@
 #include "profiles/site_profile.h"
 #include "settings/settings.h"
 #include "shell/application.h"
+#include "shell/task_rows.h"
 #include "shell/widgets/button_column.h"
 #include "shell/widgets/command_dialog.h"
-#include "shell/task_rows.h"
 #include "shell/widgets/main_window.h"
 #include "support/http_servers.h"
 #include "support/test_environment.h"
 #include "support/vsftpd_server.h"
 #include "views/widgets/remote_list.h"
+#include "views/widgets/remote_tree.h"
 
 #include <QAction>
 #include <QApplication>
@@ -242,6 +243,15 @@ TEST(MainWindowSession, ConnectBrowseAndDownloadFromVsftpd)
     };
     double_click(row_named("pub"));
     ASSERT_TRUE(test::wait_until([&] { return row_named("archive.bin").isValid(); }, 10000)) << server.log();
+    auto* tree = h.child<RemoteTree>("1668");
+    ASSERT_NE(tree, nullptr);
+    ASSERT_NE(tree->current_node(), nullptr);
+    EXPECT_EQ(tree->current_node()->name, "pub") << "the tree follows the folder opened in the list";
+    double_click(row_named(".."));
+    ASSERT_TRUE(test::wait_until([&] { return row_named("pub").isValid(); }, 10000));
+    double_click(row_named("pub")); // listed already: shown from the tree's cache
+    ASSERT_TRUE(test::wait_until([&] { return row_named("archive.bin").isValid(); }, 10000));
+    EXPECT_EQ(tree->current_node()->name, "pub");
     save_shot(*h.window, "main-window-connected");
 
     double_click(row_named("archive.bin"));
