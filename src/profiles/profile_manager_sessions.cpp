@@ -1,30 +1,14 @@
 #include "profiles/profile_manager_sessions.h"
 
+#include "profiles/profile_tree.h"
 #include "profiles/site_profile.h"
 #include "shell/shell.h"
 
 namespace kestovan {
 
-namespace {
-
-DirEntry* find_by_path(EntryChain& level, const std::string& path)
-{
-    for (auto& node : level) {
-        if ((node->kind == KIND_SITE || node->kind == KIND_URL_PROFILE) && node->session &&
-            node->session->file_path && *node->session->file_path == path)
-            return node.get();
-        if (node->kind == KIND_PROFILE_FOLDER)
-            if (DirEntry* found = find_by_path(node->children, path))
-                return found;
-    }
-    return nullptr;
-}
-
-} // namespace
-
 DirEntry* ShellProfileSessions::find_session_node(const std::string& path)
 {
-    return find_by_path(shell_.context().tree, path);
+    return find_profile_by_file(shell_.context().tree, path);
 }
 
 bool ShellProfileSessions::is_connected(const DirEntry& node)

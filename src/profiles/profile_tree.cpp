@@ -1,5 +1,6 @@
 #include "profiles/profile_tree.h"
 
+#include "profiles/site_profile.h"
 #include "profiles/state_text.h"
 
 #include <vector>
@@ -139,6 +140,31 @@ bool save_profile_tree(const std::filesystem::path& path, const EntryChain& node
                        const AtomicWriteHooks& hooks)
 {
     return write_file_atomically(path, format_profile_tree(nodes), hooks);
+}
+
+DirEntry* find_profile_by_file(const EntryChain& level, const std::string& path)
+{
+    for (const auto& node : level) {
+        if ((node->kind == KIND_SITE || node->kind == KIND_URL_PROFILE) && node->session &&
+            node->session->file_path && *node->session->file_path == path)
+            return node.get();
+        if (node->kind == KIND_PROFILE_FOLDER)
+            if (DirEntry* found = find_profile_by_file(node->children, path))
+                return found;
+    }
+    return nullptr;
+}
+
+DirEntry* find_profile_by_name(const EntryChain& level, std::string_view name)
+{
+    for (const auto& node : level) {
+        if ((node->kind == KIND_SITE || node->kind == KIND_URL_PROFILE) && node->name == name)
+            return node.get();
+        if (node->kind == KIND_PROFILE_FOLDER)
+            if (DirEntry* found = find_profile_by_name(node->children, name))
+                return found;
+    }
+    return nullptr;
 }
 
 } // namespace kestovan

@@ -34,6 +34,12 @@ inline constexpr std::size_t MAX_TREE_DEPTH = 32;
 // The kinds a tree text may give its entries: site, URL profile, web link and folder.
 [[nodiscard]] bool is_profile_tree_kind(std::uint8_t kind);
 
+// The site or URL profile node whose profile was read from the file at path, searching profile
+// folders too; null when none is.
+[[nodiscard]] DirEntry* find_profile_by_file(const EntryChain& level, const std::string& path);
+// The first site or URL profile node of that display name, depth first.
+[[nodiscard]] DirEntry* find_profile_by_name(const EntryChain& level, std::string_view name);
+
 // The top-level entries of a tree text, children filled, in file order.
 [[nodiscard]] EntryChain parse_profile_tree(std::string_view text);
 

@@ -1,6 +1,7 @@
 #include "shell/application.h"
 
 #include "profiles/profile_folder.h"
+#include "profiles/profile_tree.h"
 #include "profiles/ravelink_library.h"
 #include "shell/profile_nodes.h"
 #include "shell/session_log.h"
@@ -16,18 +17,6 @@
 namespace kestovan {
 
 namespace {
-
-DirEntry* find_in(EntryChain& level, std::string_view name)
-{
-    for (auto& node : level) {
-        if ((node->kind == KIND_SITE || node->kind == KIND_URL_PROFILE) && node->name == name)
-            return node.get();
-        if (node->kind == KIND_PROFILE_FOLDER)
-            if (DirEntry* found = find_in(node->children, name))
-                return found;
-    }
-    return nullptr;
-}
 
 std::string base_name_without(std::string_view path, std::initializer_list<std::string_view> extensions)
 {
@@ -178,7 +167,15 @@ bool Application::run_early_mode(const CommandLine& line, int& exit_code)
 
 DirEntry* Application::find_profile(std::string_view name)
 {
-    return find_in(shell->context().tree, name);
+    return find_profile_by_name(shell->context().tree, name);
+}
+
+void Application::open_recent_profile(const std::string& entry)
+{
+    if (DirEntry* node = recent_profile_node(shell->context(), entry)) {
+        shell->browser().select_node(node);
+        shell->sessions().connect(node, true);
+    }
 }
 
 void Application::run_late_options(const CommandLine& line)

@@ -62,6 +62,10 @@ public:
 
     // The node of a profile by display name, searched through profile folders.
     [[nodiscard]] DirEntry* find_profile(std::string_view name);
+    // A recent-profile entry ("display name:profile file path"): the node whose profile came from
+    // that file, else the file loaded into a new node at the top of the tree; it is selected and
+    // connected. A file that is gone gives a message and changes nothing.
+    void open_recent_profile(const std::string& entry);
 
     Window window;
     Engine engine;

@@ -2,6 +2,7 @@
 
 #include "common/paths.h"
 #include "settings/settings.h"
+#include "shell/profile_nodes.h"
 #include "shell/shell.h"
 #include "ui/language.h"
 #include "ui/prompts.h"
@@ -43,6 +44,7 @@ PaneCommands::PaneCommands(Shell& shell, PaneWidgets& widgets, TransferPort tran
 {
     register_commands();
     widgets_.set_local_mask(ctx_.settings.text(KEY_LMASK));
+    paste_profiles = [this](const std::vector<RemoteClip>& clips) { paste_profile_nodes(ctx_, clips); };
 }
 
 PaneCommands::~PaneCommands()
@@ -311,6 +313,7 @@ bool PaneCommands::drop(const QMimeData& data, const DropTarget& target)
             transfers_.download(p.session_node, p.remote_rows, p.target_path);
         return true;
     case DropKind::REMOTE_MOVE: server_.move_rows(p.session_node, p.remote_rows, p.target_path); return true;
+    case DropKind::PROFILE_MOVE: move_profile_nodes(ctx_, p.remote_rows, *p.remote_target); return true;
     }
     return false;
 }

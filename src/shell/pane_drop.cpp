@@ -1,6 +1,7 @@
 #include "shell/pane_drop.h"
 
 #include "common/paths.h"
+#include "shell/profile_nodes.h"
 #include "shell/remote_browser.h"
 
 #include <QUrl>
@@ -111,9 +112,33 @@ DropPlan plan_local_rows(const QMimeData& data, const DropTarget& target, const 
     return plan;
 }
 
+DropPlan plan_profile_rows(const std::vector<DirEntry*>& dragged, const DropTarget& target,
+                           const DropContext& ctx)
+{
+    DirEntry* folder = target.remote_row;
+    if (target.pane == DropPane::LOCAL_LIST || !folder || !ctx.alive(folder) ||
+        !std::all_of(dragged.begin(), dragged.end(), [&](DirEntry* row) { return ctx.alive(row); }) ||
+        !can_move_profile_nodes(dragged, *folder))
+        return {};
+    DropPlan plan;
+    plan.kind = DropKind::PROFILE_MOVE;
+    plan.remote_rows = dragged;
+    plan.remote_target = folder;
+    return plan;
+}
+
+bool all_profile_nodes(const std::vector<DirEntry*>& rows)
+{
+    return !rows.empty() && std::all_of(rows.begin(), rows.end(), [](const DirEntry* row) {
+        return row->kind == KIND_SITE || row->kind == KIND_URL_PROFILE || row->kind == KIND_PROFILE_FOLDER;
+    });
+}
+
 DropPlan plan_remote_rows(const std::vector<DirEntry*>& dragged, DirEntry* session, const DropTarget& target,
                           const DropContext& ctx)
 {
+    if (all_profile_nodes(dragged))
+        return plan_profile_rows(dragged, target, ctx);
     std::vector<DirEntry*> rows;
     for (DirEntry* row : dragged) {
         if (ctx.alive(row) && transferable(row))

@@ -66,14 +66,15 @@ enum class DropKind {
     LOCAL_MOVE,     // local rows into a local folder
     DOWNLOAD,       // remote rows into a local folder
     REMOTE_MOVE,    // remote rows into another folder on the same server
+    PROFILE_MOVE,   // profile nodes into a profile folder of the tree (their files with them)
 };
 
 struct DropPlan {
     DropKind kind = DropKind::NONE;
     std::vector<std::string> local_paths; // UPLOAD, DESKTOP_UPLOAD, LOCAL_MOVE
-    std::vector<DirEntry*> remote_rows;   // DOWNLOAD, REMOTE_MOVE
+    std::vector<DirEntry*> remote_rows;   // DOWNLOAD, REMOTE_MOVE, PROFILE_MOVE
     DirEntry* session_node = nullptr;     // DOWNLOAD, REMOTE_MOVE: the session of the rows
-    DirEntry* remote_target = nullptr;    // UPLOAD, DESKTOP_UPLOAD: the folder node
+    DirEntry* remote_target = nullptr;    // UPLOAD, DESKTOP_UPLOAD, PROFILE_MOVE: the folder node
     std::string target_path;              // LOCAL_MOVE, DOWNLOAD: local folder; REMOTE_MOVE: remote path
 };
 

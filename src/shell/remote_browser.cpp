@@ -232,6 +232,12 @@ void RemoteBrowser::go_back()
 void RemoteBrowser::refresh()
 {
     DirEntry* shown = ctx_.shown_folder;
+    if (shown && shown->kind == KIND_URL_PROFILE) {
+        // A URL profile's "listing" is its page: fetch it again and rebuild the links.
+        if (sessions_.fetch_url_profile)
+            sessions_.fetch_url_profile(*shown);
+        return;
+    }
     if (!shown || !ctx_.is_connected(shown))
         return;
     if (Session* session = ctx_.first_session(shown))

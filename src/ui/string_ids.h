@@ -115,6 +115,7 @@ constexpr int IDS_CAPTION_IMPORT_FAILED = 1134;
 constexpr int IDS_CAPTION_FILE_ERROR = 1135;
 constexpr int IDS_DLG_FIND_FILE = 1136;
 constexpr int IDS_DLG_CHANGE_DIRECTORY = 1137;
+constexpr int IDS_ERR_RECENT_PROFILE_GONE = 1138;
 
 // Sessions, connecting and engine events (1200-1299)
 constexpr int IDS_LOG_CANCEL = 1200;

@@ -202,6 +202,7 @@ inline constexpr StringEntry STRING_TABLE[] = {
     StringEntry{IDS_CAPTION_FILE_ERROR, "File Error"},
     StringEntry{IDS_DLG_FIND_FILE, "Find File"},
     StringEntry{IDS_DLG_CHANGE_DIRECTORY, "Change Directory"},
+    StringEntry{IDS_ERR_RECENT_PROFILE_GONE, "The profile file '%s' no longer exists."},
 
     // Sessions, connecting and engine events
     StringEntry{IDS_LOG_CANCEL, "Cancel"},

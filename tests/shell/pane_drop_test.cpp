@@ -149,6 +149,21 @@ TEST_F(PaneDropTest, RemoteRowsDownloadOrMoveOnTheSameServer)
     EXPECT_EQ(drop(*stale, DropPane::LOCAL_LIST).kind, DropKind::NONE) << "data of an earlier drag";
 }
 
+TEST_F(PaneDropTest, ProfileNodesMoveOntoAProfileFolderOnly)
+{
+    DirEntry folder;
+    folder.kind = KIND_PROFILE_FOLDER;
+    folder.path = "/p/Work";
+    tree.site.path = "/p/site.ftp";
+    std::unique_ptr<QMimeData> data = drag.start(nullptr, {&tree.site});
+    ASSERT_TRUE(data);
+    DropPlan p = drop(*data, DropPane::REMOTE_TREE, &folder);
+    EXPECT_EQ(p.kind, DropKind::PROFILE_MOVE);
+    EXPECT_EQ(p.remote_target, &folder);
+    EXPECT_EQ(drop(*data, DropPane::REMOTE_TREE, &tree.url_profile).kind, DropKind::NONE);
+    EXPECT_EQ(drop(*data, DropPane::LOCAL_LIST).kind, DropKind::NONE);
+}
+
 TEST_F(PaneDropTest, DesktopFilesUploadIntoTheSelectedFolderOrTheShownOne)
 {
     QMimeData desktop;

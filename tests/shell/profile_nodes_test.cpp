@@ -3,9 +3,11 @@
 #include "profiles/profile_folder.h"
 #include "profiles/profile_tree.h"
 #include "profiles/site_profile.h"
+#include "profiles/state_text.h"
 #include "shell/profile_nodes.h"
 #include "shell/shell_harness.h"
 #include "support/pyftpdlib_server.h"
+#include "support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -88,6 +90,83 @@ TEST(ProfileNodes, RefreshFollowsTheFolderAndKeepsTheNodesThatStay)
     EXPECT_EQ(a->session, a_profile) << "and keeps its profile record";
     EXPECT_EQ(a->session->server, "new.test");
     EXPECT_EQ(work->children[1]->session->server, "c.test");
+}
+
+TEST(RecentProfiles, AnEntryOpensTheProfileOfItsFileNotTheFirstOfItsName)
+{
+    test::ShellHarness h;
+    const fs::path profiles = fs::path(h.ctx().local_folder) / "Profiles";
+    fs::create_directories(profiles / "Home");
+    fs::create_directories(profiles / "Work");
+    std::ofstream(profiles / "Home" / "Server.ftp") << "SERVER=home.test\n";
+    std::ofstream(profiles / "Work" / "Server.ftp") << "SERVER=work.test\n";
+    h.ctx().tree = load_profile_folder(profiles);
+    const std::string work = (profiles / "Work" / "Server.ftp").string();
+    DirEntry* node = recent_profile_node(h.ctx(), "Server:" + work);
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->session->server, "work.test");
+
+    // A file outside the tree is read into a node of its own; one that is gone changes nothing.
+    const fs::path outside = fs::path(h.ctx().local_folder) / "elsewhere.ftp";
+    std::ofstream(outside) << "SERVER=outside.test\n";
+    const std::size_t before = h.ctx().tree.size();
+    DirEntry* loaded = recent_profile_node(h.ctx(), "elsewhere:" + outside.string());
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_EQ(loaded->name, "elsewhere");
+    EXPECT_EQ(loaded->session->server, "outside.test");
+    EXPECT_EQ(h.ctx().tree.size(), before + 1);
+    EXPECT_EQ(recent_profile_node(h.ctx(), "elsewhere:" + outside.string()), loaded) << "read once";
+    EXPECT_EQ(recent_profile_node(h.ctx(), "gone:/nowhere/gone.ftp"), nullptr);
+    EXPECT_EQ(h.ctx().tree.size(), before + 1);
+    ASSERT_FALSE(h.prompts.asked.empty());
+    EXPECT_EQ(h.prompts.asked.back().text, "The profile file '/nowhere/gone.ftp' no longer exists.");
+}
+
+TEST(ProfileNodes, APastedProfileIsANewEntryWithTheCopiedSettingsAndADraggedOneMovesWithItsFile)
+{
+    test::ShellHarness h;
+    h.ctx().working_folder = h.ctx().local_folder;
+    const fs::path profiles = fs::path(h.ctx().local_folder) / "Profiles";
+    fs::create_directories(profiles / "Work");
+    std::ofstream(profiles / "a.ftp") << "SERVER=a.test\nUSERNAME=alice\n";
+    std::ofstream(profiles / "b.ftp") << "SERVER=b.test\n";
+    std::ofstream(profiles / "Work" / "b.ftp") << "SERVER=other.test\n";
+    h.ctx().tree = load_profile_folder(profiles);
+    DirEntry* work = nullptr;
+    for (auto& node : h.ctx().tree)
+        if (node->kind == KIND_PROFILE_FOLDER)
+            work = node.get();
+    DirEntry* a = find_profile_by_file(h.ctx().tree, (profiles / "a.ftp").string());
+    DirEntry* b = find_profile_by_file(h.ctx().tree, (profiles / "b.ftp").string());
+    ASSERT_TRUE(work && a && b);
+
+    // Paste into the shown folder, twice: two new files, neither replacing the other.
+    PaneClipboards clips;
+    clips.copy_remote(nullptr, {a});
+    h.ctx().shown_folder = work;
+    paste_profile_nodes(h.ctx(), clips.remote());
+    paste_profile_nodes(h.ctx(), clips.remote());
+    ASSERT_EQ(work->children.size(), 3u);
+    for (const auto& pasted : {work->children[1].get(), work->children[2].get()}) {
+        EXPECT_EQ(pasted->session->server, "a.test");
+        ASSERT_TRUE(pasted->path);
+        const std::string text = read_state_file(*pasted->path).value_or("");
+        EXPECT_NE(text.find("SERVER=a.test"), std::string::npos) << text;
+        EXPECT_NE(text.find("USERNAME=alice"), std::string::npos)
+            << "the copy is on disk with the copied settings";
+    }
+    EXPECT_NE(work->children[1]->path, work->children[2]->path);
+
+    // A dragged profile moves with its file; one whose name is taken stays where it is.
+    EXPECT_FALSE(can_move_profile_nodes({work}, *work)) << "a folder does not go into itself";
+    move_profile_nodes(h.ctx(), {a, b}, *work);
+    EXPECT_EQ(a->parent, work);
+    EXPECT_TRUE(fs::exists(profiles / "Work" / "a.ftp"));
+    EXPECT_FALSE(fs::exists(profiles / "a.ftp"));
+    EXPECT_EQ(a->session->file_path, (profiles / "Work" / "a.ftp").string());
+    EXPECT_EQ(b->parent, nullptr) << "b.ftp exists in Work already";
+    EXPECT_TRUE(fs::exists(profiles / "b.ftp"));
+    EXPECT_EQ(test::read_file((profiles / "Work" / "b.ftp").string()), "SERVER=other.test\n");
 }
 
 } // namespace

@@ -114,6 +114,22 @@ TEST(WebBrowsingOnAServer, AFailedPageFetchFailsItsRowAndKeepsTheChildren)
     EXPECT_EQ(page.children[0]->name, "kept.html");
 }
 
+TEST(WebBrowsingOnAServer, RefreshFetchesAUrlProfilesPageAgainAndRebuildsItsLinks)
+{
+    test::PythonHttpServer server;
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.port());
+    server.make_file("index.html", "<a href=\"one.zip\">1</a>");
+    WebShell h;
+    DirEntry& page = h.add_url_profile("Page", base + "/index.html");
+    h.shell->browser().open_row(&page);
+    ASSERT_TRUE(h.wait([&] { return page.children.size() == 1; }, 10000));
+    server.make_file("index.html", "<a href=\"two.zip\">2</a> <a href=\"three.zip\">3</a>");
+    h.shell->run_command(cmd::REFRESH_LIST);
+    ASSERT_TRUE(h.wait([&] { return page.children.size() == 2; }, 10000));
+    EXPECT_EQ(page.children[0]->name, "two.zip");
+    EXPECT_EQ(page.children[1]->name, "three.zip");
+}
+
 struct RecordingLauncher : Launcher {
     std::vector<std::vector<std::string>> started;
     bool works = true;

@@ -332,14 +332,8 @@ bool MainWindow::window_command(int command)
     if (command >= RECENT_PROFILE_FIRST && command < RECENT_PROFILE_FIRST + RECENT_PROFILE_COUNT) {
         const auto recent = app_.settings.recent_profiles();
         const auto index = static_cast<std::size_t>(command - RECENT_PROFILE_FIRST);
-        if (index < recent.size()) {
-            const std::string& entry = recent[index];
-            const std::string name = entry.substr(0, entry.find(':'));
-            if (DirEntry* node = app_.find_profile(name)) {
-                app_.shell->browser().select_node(node);
-                app_.shell->sessions().connect(node, true);
-            }
-        }
+        if (index < recent.size())
+            app_.open_recent_profile(recent[index]);
         return true;
     }
     for (const LanguageItem& item : language_items()) {
