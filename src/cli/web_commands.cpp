@@ -40,27 +40,27 @@ public:
             client_.set_https_ca_file(options.ca_file);
     }
 
-    // True when the fetch succeeded; the request as it ended is in the members below.
-    bool run(const std::string& url, std::optional<std::string> destination)
+    // True when the fetch succeeded; the request as it ended is in the members below. destination is
+    // taken by reference: g++ 12 at -O3 reports a false "may be used uninitialized" when a by-value
+    // std::optional<std::string> made from nullopt is destroyed.
+    bool run(const std::string& url, const std::optional<std::string>& destination)
     {
-        WebRequest* request =
-            client_.web_fetch(url, std::move(destination), 0, nullptr, [this](WebRequest& r, void*) {
-                if (client_.can_follow(r)) {
-                    verbose("redirected to " + redirect_target(r.buffer, r.url).value_or("?"));
-                    return WEB_FOLLOW_REDIRECT;
-                }
-                ended_ = true;
-                ok_ = !r.failed();
-                final_url_ = r.url;
-                status_ = r.status_code;
-                body_ = std::string(r.body());
-                bytes_ = r.body_written > 0 ? r.body_written : static_cast<std::int64_t>(body_.size());
-                error_ = r.error_text;
-                if (!ok_ && error_.empty())
-                    error_ =
-                        "the fetch of " + r.url + " failed (status " + std::to_string(r.status_code) + ")";
-                return 0;
-            });
+        WebRequest* request = client_.web_fetch(url, destination, 0, nullptr, [this](WebRequest& r, void*) {
+            if (client_.can_follow(r)) {
+                verbose("redirected to " + redirect_target(r.buffer, r.url).value_or("?"));
+                return WEB_FOLLOW_REDIRECT;
+            }
+            ended_ = true;
+            ok_ = !r.failed();
+            final_url_ = r.url;
+            status_ = r.status_code;
+            body_ = std::string(r.body());
+            bytes_ = r.body_written > 0 ? r.body_written : static_cast<std::int64_t>(body_.size());
+            error_ = r.error_text;
+            if (!ok_ && error_.empty())
+                error_ = "the fetch of " + r.url + " failed (status " + std::to_string(r.status_code) + ")";
+            return 0;
+        });
         if (!request && !ended_) {
             error_ = client_.last_error().empty() ? "the fetch could not start" : client_.last_error();
             return false;

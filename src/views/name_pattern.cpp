@@ -74,23 +74,20 @@ constexpr char32_t QUESTION = U'?';
 // Iterative wildcard match: on a mismatch the most recent "*" takes one more character and the rest
 // of the pattern is tried again from there. Earlier "*"s keep what they covered, which is enough for
 // a correct answer and bounds the work by pattern length times name length, without recursion.
-// starts[k] receives the name index where pattern unit k began to match.
-bool match_units(const std::vector<Unit>& pattern, const std::vector<Unit>& name,
-                 std::vector<std::size_t>& starts)
+bool match_units(const std::vector<Unit>& pattern, const std::vector<Unit>& name)
 {
-    starts.assign(pattern.size() + 1, 0);
     std::size_t p = 0;
     std::size_t n = 0;
     std::optional<std::size_t> star;
     std::size_t star_name = 0;
     while (n < name.size()) {
         if (p < pattern.size() && pattern[p].folded == STAR) {
-            starts[p] = n;
             star = p++;
             star_name = n;
         } else if (p < pattern.size() &&
                    (pattern[p].folded == QUESTION || pattern[p].folded == name[n].folded)) {
-            starts[p++] = n++;
+            ++p;
+            ++n;
         } else if (star) {
             p = *star + 1;
             n = ++star_name;
@@ -99,8 +96,7 @@ bool match_units(const std::vector<Unit>& pattern, const std::vector<Unit>& name
         }
     }
     while (p < pattern.size() && pattern[p].folded == STAR)
-        starts[p++] = n;
-    starts[pattern.size()] = n;
+        ++p;
     return p == pattern.size();
 }
 
@@ -108,29 +104,56 @@ bool match_units(const std::vector<Unit>& pattern, const std::vector<Unit>& name
 
 bool match_pattern(std::string_view pattern, std::string_view name)
 {
-    std::vector<std::size_t> starts;
-    return match_units(to_units(pattern), to_units(name), starts);
+    return match_units(to_units(pattern), to_units(name));
 }
 
-std::optional<PatternCaptures> match_pattern_captures(std::string_view pattern, std::string_view name)
+std::optional<PatternRun> find_pattern_run(std::string_view run, std::string_view name, std::size_t from,
+                                           RunPlace place)
 {
-    const std::vector<Unit> pattern_units = to_units(pattern);
-    const std::vector<Unit> name_units = to_units(name);
-    std::vector<std::size_t> starts;
-    if (!match_units(pattern_units, name_units, starts))
+    const std::vector<Unit> pattern = to_units(run);
+    const std::vector<Unit> units = to_units(name);
+    std::size_t first = 0;
+    while (first < units.size() && units[first].offset < from)
+        ++first;
+    if (units.size() - first < pattern.size())
+        return std::nullopt;
+    const auto fits_at = [&](std::size_t at) {
+        for (std::size_t k = 0; k < pattern.size(); ++k) {
+            if (pattern[k].folded != QUESTION && pattern[k].folded != units[at + k].folded)
+                return false;
+        }
+        return true;
+    };
+    std::optional<std::size_t> at;
+    switch (place) {
+    case RunPlace::AT_START:
+        if (fits_at(first))
+            at = first;
+        break;
+    case RunPlace::FIRST:
+        for (std::size_t i = first; !at && i + pattern.size() <= units.size(); ++i) {
+            if (fits_at(i))
+                at = i;
+        }
+        break;
+    case RunPlace::AT_END:
+        if (fits_at(units.size() - pattern.size()))
+            at = units.size() - pattern.size();
+        break;
+    }
+    if (!at)
         return std::nullopt;
     const auto byte_offset = [&](std::size_t unit) {
-        return unit < name_units.size() ? name_units[unit].offset : name.size();
+        return unit < units.size() ? units[unit].offset : name.size();
     };
-    PatternCaptures captures;
-    for (std::size_t p = 0; p < pattern_units.size(); ++p) {
-        const std::size_t from = byte_offset(starts[p]);
-        if (pattern_units[p].folded == STAR)
-            captures.stars.emplace_back(name.substr(from, byte_offset(starts[p + 1]) - from));
-        else if (pattern_units[p].folded == QUESTION)
-            captures.singles.emplace_back(name.substr(from, byte_offset(starts[p] + 1) - from));
+    PatternRun found{byte_offset(*at), byte_offset(*at + pattern.size()), {}};
+    for (std::size_t k = 0; k < pattern.size(); ++k) {
+        if (pattern[k].folded == QUESTION) {
+            const std::size_t begin = byte_offset(*at + k);
+            found.singles.emplace_back(name.substr(begin, byte_offset(*at + k + 1) - begin));
+        }
     }
-    return captures;
+    return found;
 }
 
 std::vector<std::string> split_mask_list(std::string_view masks)

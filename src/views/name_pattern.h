@@ -9,6 +9,7 @@
 // text after a "*" does not have to be the one that completes the match.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,14 +20,21 @@ namespace kestovan {
 // True when name matches pattern as a whole.
 [[nodiscard]] bool match_pattern(std::string_view pattern, std::string_view name);
 
-// The text each wildcard of a successful match covered, in pattern order, taken from the name as
-// written (not case-folded). Among several possible matches, the earlier "*"s cover as little as they can.
-struct PatternCaptures {
-    std::vector<std::string> stars;   // one per "*"
-    std::vector<std::string> singles; // one per "?"
+// Where a run of pattern text without "*" stands in name: "?" covers one character, letters compare
+// without regard to case. begin and end are byte offsets into name; singles holds what each "?"
+// covered, taken from the name as written.
+struct PatternRun {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::vector<std::string> singles;
 };
-[[nodiscard]] std::optional<PatternCaptures> match_pattern_captures(std::string_view pattern,
-                                                                    std::string_view name);
+enum class RunPlace {
+    AT_START, // starting at from
+    FIRST,    // its first occurrence at or after from
+    AT_END,   // ending the name, starting no earlier than from
+};
+[[nodiscard]] std::optional<PatternRun> find_pattern_run(std::string_view run, std::string_view name,
+                                                         std::size_t from, RunPlace place);
 
 // The patterns of a mask list, split at "," and ";", each without surrounding blanks; empty patterns
 // are left out (so "*.txt;" is the one pattern "*.txt").

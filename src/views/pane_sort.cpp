@@ -38,6 +38,14 @@ std::string_view extension_of(std::string_view name)
     return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
 }
 
+// Listing dates by time; an unreadable one (nullopt) is the oldest.
+int compare_dates(const std::optional<std::string>& a, const std::optional<std::string>& b, ListingTime now)
+{
+    const std::optional<ListingTime> left = a ? listing_date_time(*a, now) : std::nullopt;
+    const std::optional<ListingTime> right = b ? listing_date_time(*b, now) : std::nullopt;
+    return left < right ? -1 : (right < left ? 1 : 0);
+}
+
 // "MM-DD-YYYY hh:mm:ss" as YYYYMMDDhhmmss, so that dates order by time across years; any other text
 // keeps its place as text.
 std::string date_key(const std::string& date)
@@ -73,7 +81,7 @@ long long size_value(std::string_view text)
     return value;
 }
 
-int compare_remote(const DirEntry& a, const DirEntry& b, int column)
+int compare_remote(const DirEntry& a, const DirEntry& b, int column, ListingTime now)
 {
     auto then_kind_name = [&](int first) {
         if (first != 0)
@@ -87,7 +95,7 @@ int compare_remote(const DirEntry& a, const DirEntry& b, int column)
     case 1: return compare_no_case(a.name, b.name);
     case 2: // larger first; equal sizes stay as they are
         return sign(size_value(b.size.value_or("")) - size_value(a.size.value_or("")));
-    case 3: return then_kind_name(compare_text(a.date, b.date));
+    case 3: return then_kind_name(compare_dates(a.date, b.date, now));
     case 4: return then_kind_name(compare_text(a.permissions, b.permissions));
     case 5: return then_kind_name(compare_text(a.links, b.links));
     case 6: return then_kind_name(compare_text(a.owner, b.owner));
@@ -127,12 +135,12 @@ int compare_local(const LocalEntry& a, const LocalEntry& b, int column)
     }
 }
 
-void sort_remote_rows(std::vector<DirEntry*>& rows, SortOrder order)
+void sort_remote_rows(std::vector<DirEntry*>& rows, SortOrder order, ListingTime now)
 {
     auto body = std::stable_partition(rows.begin(), rows.end(), pinned_remote);
-    std::stable_sort(body, rows.end(), [order](const DirEntry* a, const DirEntry* b) {
-        return order.reversed ? compare_remote(*b, *a, order.column) < 0
-                              : compare_remote(*a, *b, order.column) < 0;
+    std::stable_sort(body, rows.end(), [order, now](const DirEntry* a, const DirEntry* b) {
+        return order.reversed ? compare_remote(*b, *a, order.column, now) < 0
+                              : compare_remote(*a, *b, order.column, now) < 0;
     });
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "views/dir_entry.h"
+#include "views/listing_date.h"
 #include "views/local_entry.h"
 
 #include <string_view>
@@ -25,11 +26,13 @@ struct SortOrder {
 };
 
 // Negative, zero or positive as a comes before, with or after b in the column's ascending order.
-[[nodiscard]] int compare_remote(const DirEntry& a, const DirEntry& b, int column);
+// Remote dates order by the time they stand for (now is where a date without a year ends), oldest
+// first; a date that cannot be read counts as older than any other.
+[[nodiscard]] int compare_remote(const DirEntry& a, const DirEntry& b, int column, ListingTime now);
 [[nodiscard]] int compare_local(const LocalEntry& a, const LocalEntry& b, int column);
 
 // Stable: rows that compare equal keep their order. Reversing swaps the two rows of each comparison.
-void sort_remote_rows(std::vector<DirEntry*>& rows, SortOrder order);
+void sort_remote_rows(std::vector<DirEntry*>& rows, SortOrder order, ListingTime now = local_listing_now());
 void sort_local_rows(LocalChain& rows, SortOrder order);
 
 // Texts compared without regard to case (UTF-8, letters outside ASCII folded too).

@@ -44,23 +44,71 @@ std::vector<std::string> quoted_fields(std::string_view line)
     return fields;
 }
 
-std::string substitute(std::string_view to_mask, const PatternCaptures& captures)
+// A mask cut at its "*"s: the text before the first "*" (empty when the mask starts with one), then
+// the text after each "*" up to the next. "*_*.txt" is "", then "_" and ".txt".
+struct MaskSegments {
+    std::string_view head;
+    std::vector<std::string_view> stars;
+};
+
+MaskSegments cut_mask(std::string_view mask)
 {
-    std::string out;
-    std::size_t star = 0;
-    std::size_t single = 0;
-    for (char c : to_mask) {
-        if (c == '*') {
-            if (star < captures.stars.size())
-                out += captures.stars[star];
-            ++star;
-        } else if (c == '?') {
-            if (single < captures.singles.size())
-                out += captures.singles[single];
-            ++single;
-        } else {
+    MaskSegments segments;
+    std::size_t star = mask.find('*');
+    segments.head = mask.substr(0, star);
+    while (star != std::string_view::npos) {
+        const std::size_t next = mask.find('*', star + 1);
+        segments.stars.push_back(
+            mask.substr(star + 1, next == std::string_view::npos ? next : next - star - 1));
+        star = next;
+    }
+    return segments;
+}
+
+// The to-mask's text with each "?" replaced by what the next "?" of the from-mask covered (nothing
+// when the from-mask has no further "?").
+void append_segment_text(std::string& out, std::string_view text, const std::vector<std::string>& singles,
+                         std::size_t& single)
+{
+    for (char c : text) {
+        if (c != '?')
             out += c;
-        }
+        else if (single < singles.size())
+            out += singles[single++];
+    }
+}
+
+// Segment by segment: the from-mask's head stands at the start of the name and the to-mask's head
+// takes its place; then each "*" of the from-mask covers the name up to the first occurrence of the
+// text after it, and what it covered, followed by the text after the to-mask's "*" of the same
+// number, goes into the result. The text after the from-mask's last "*" is the one that ends the
+// name, so "*.htm" turns "a.htm.htm" into "a.htm.html" instead of dropping the second ".htm".
+// Rewriting ends when either mask has no further "*". A "*" that covers nothing still pairs with
+// its counterpart, so "a*" into "b*.txt" turns "a" into "b.txt", not "b".
+std::string rewrite_by_segments(std::string_view name, const MaskSegments& from, const MaskSegments& to)
+{
+    const std::optional<PatternRun> head = find_pattern_run(from.head, name, 0, RunPlace::AT_START);
+    if (!head)
+        return {};
+    std::vector<std::string> singles = head->singles;
+    std::vector<std::string_view> covered; // by each "*" of the from-mask
+    std::size_t pos = head->end;
+    for (std::size_t i = 0; i < from.stars.size(); ++i) {
+        const bool last = i + 1 == from.stars.size();
+        const std::optional<PatternRun> text =
+            find_pattern_run(from.stars[i], name, pos, last ? RunPlace::AT_END : RunPlace::FIRST);
+        if (!text)
+            break;
+        covered.push_back(name.substr(pos, text->begin - pos));
+        singles.insert(singles.end(), text->singles.begin(), text->singles.end());
+        pos = text->end;
+    }
+    std::string out;
+    std::size_t single = 0;
+    append_segment_text(out, to.head, singles, single);
+    for (std::size_t i = 0; i < covered.size() && i < to.stars.size(); ++i) {
+        out += covered[i];
+        append_segment_text(out, to.stars[i], singles, single);
     }
     return out;
 }
@@ -69,7 +117,7 @@ std::string substitute(std::string_view to_mask, const PatternCaptures& captures
 
 bool rule_in_force(const RenameRule& rule)
 {
-    return rule.enabled && !rule.placeholder && !rule.local_mask.empty() && !rule.remote_mask.empty();
+    return rule.enabled && !rule.placeholder;
 }
 
 const RenameRule* choose_upload_rule(const RenameRules& rules, std::string_view local_name)
@@ -104,10 +152,9 @@ std::string rename_for_download(const RenameRules& rules, std::string_view remot
 
 std::string rewrite_name(std::string_view name, std::string_view from_mask, std::string_view to_mask)
 {
-    const std::optional<PatternCaptures> captures = match_pattern_captures(from_mask, name);
-    if (!captures)
+    if (!match_pattern(from_mask, name))
         return std::string(name);
-    std::string out = substitute(to_mask, *captures);
+    std::string out = rewrite_by_segments(name, cut_mask(from_mask), cut_mask(to_mask));
     // A transfer into "", "." or ".." would name the folder itself, not a file in it.
     if (out.empty() || out == "." || out == "..")
         return std::string(name);

@@ -1,13 +1,15 @@
 // Automatic renaming of transfer targets: an ordered list of rules, each pairing a local file-name
 // mask with a remote one, and the "renamelist={" block that keeps them in config.ini.
 //
-// A name is rewritten from one mask into the other by wildcard substitution: the from-mask is matched
-// against the name (as the panes' filters match), and the to-mask is copied with its n-th "*"
-// replaced by what the from-mask's n-th "*" covered and its n-th "?" by the character the from-mask's
-// n-th "?" covered. Literal text of the to-mask is kept wherever it stands, so "*.htm" into "*.html"
-// turns "index.htm" into "index.html", "a*.txt" into "b*.txt" turns "abc.txt" into "bbc.txt", and a
-// from-mask without wildcards names one file that becomes the to-mask's text ("readme.txt" into
-// "README.TXT"). A wildcard of the to-mask without a counterpart in the from-mask stands for nothing.
+// A name is rewritten from one mask into the other segment by segment. Each mask is cut at its "*"s;
+// the n-th "*" of the from-mask covers the name up to the text that follows that "*", and what it
+// covered, followed by the text after the to-mask's n-th "*", goes into the new name. So "*.htm" into
+// "*.html" turns "index.htm" into "index.html" and "*_*.txt" into "*-*.txt" turns "a_b_c.txt" into
+// "a-b_c.txt" (the first "_" is the one that counts). Text before the first "*" is replaced as a
+// whole: "a*.txt" into "b*.txt" turns "abc.txt" into "bbc.txt", and a from-mask without "*" names one
+// file that becomes the to-mask's text ("readme.txt" into "README.TXT"). The to-mask's n-th "?" takes
+// the character that the from-mask's n-th "?" covered. Rewriting stops when either mask runs out of
+// "*"s, so extra "*"s on either side add nothing: "*.txt" into "*_*.txt" turns "a.txt" into "a_".
 #pragma once
 
 #include <functional>
@@ -30,8 +32,9 @@ inline constexpr std::string_view RENAME_BLOCK_END = "}";
 // What a stored field reads as when it is missing, empty or unterminated.
 inline constexpr std::string_view RENAME_MISSING_FIELD = "???????";
 
-// True when the rule takes part in renaming: enabled, not the placeholder, and both masks non-empty
-// (a rule with an empty mask could only match empty names or produce them).
+// True when the rule takes part in renaming: enabled and not the placeholder. An enabled rule with
+// an empty mask is in force: it matches only empty names on that side and renames nothing on the
+// other (its result would be empty), but it is still the first match there.
 [[nodiscard]] bool rule_in_force(const RenameRule& rule);
 
 // The first rule in force whose local mask matches local_name (uploads), or whose remote mask
@@ -56,8 +59,8 @@ inline constexpr std::string_view RENAME_MISSING_FIELD = "???????";
 
 // "\"%s\",\"%s\",\"%s\"" with the masks and "Yes" or "No". A mask cannot carry a double quote or a
 // line break in this form, so those characters are left out (clean_rename_mask). A rule with an empty
-// mask is written as "No": its empty field reads back as "???????", and only a disabled rule reads
-// back as one that renames nothing, as the rule did.
+// mask is written as "No": the empty field reads back as "???????", which matches every
+// seven-character name, and enabled it would rename them all.
 [[nodiscard]] std::string format_rename_rule_line(const RenameRule& rule);
 
 // The mask without the characters the stored form cannot hold (double quote, CR, LF, NUL).

@@ -69,19 +69,23 @@ TEST(NamePattern, LongAdversarialInputsFinishQuickly)
     EXPECT_TRUE(match_pattern(std::string(3000, '*') + "a", name));
 }
 
-TEST(NamePattern, CapturesComeFromTheNameAsWritten)
+TEST(NamePattern, RunsAreFoundInTheirPlaceWithWhatTheirQuestionMarksCovered)
 {
-    const std::optional<PatternCaptures> c = match_pattern_captures("*_*.TXT", "Big_Name.Part.txt");
-    ASSERT_TRUE(c);
-    EXPECT_EQ(c->stars, (std::vector<std::string>{"Big", "Name.Part"}));
-    const std::optional<PatternCaptures> q = match_pattern_captures("f?le*?", "FéleXY");
-    ASSERT_TRUE(q);
-    EXPECT_EQ(q->singles, (std::vector<std::string>{"é", "Y"}));
-    EXPECT_EQ(q->stars, (std::vector<std::string>{"X"}));
-    const std::optional<PatternCaptures> e = match_pattern_captures("a**b", "ab");
-    ASSERT_TRUE(e);
-    EXPECT_EQ(e->stars, (std::vector<std::string>{"", ""}));
-    EXPECT_FALSE(match_pattern_captures("*.htm", "a.html"));
+    const std::string_view name = "a.TXT.tét";
+    const auto text = [&](const PatternRun& run) { return name.substr(run.begin, run.end - run.begin); };
+    const std::optional<PatternRun> first = find_pattern_run(".t?t", name, 0, RunPlace::FIRST);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(text(*first), ".TXT");
+    EXPECT_EQ(first->singles, std::vector<std::string>{"X"}) << "as written, not folded";
+    const std::optional<PatternRun> last = find_pattern_run(".t?t", name, 0, RunPlace::AT_END);
+    ASSERT_TRUE(last);
+    EXPECT_EQ(text(*last), ".tét");
+    EXPECT_EQ(last->singles, std::vector<std::string>{"é"}) << "one character, not one byte";
+    const std::optional<PatternRun> start = find_pattern_run("", name, 5, RunPlace::AT_START);
+    ASSERT_TRUE(start);
+    EXPECT_EQ(start->begin, 5u);
+    EXPECT_FALSE(find_pattern_run("a", name, 1, RunPlace::FIRST));
+    EXPECT_FALSE(find_pattern_run("a.txt.tét!", name, 0, RunPlace::AT_END));
 }
 
 TEST(MaskList, SplitsAtCommasAndSemicolons)

@@ -1,5 +1,5 @@
 // Orders of the two file lists and type-ahead: pinned rows, reversal by swapping, numeric sizes,
-// case-blind names, and local dates in time order.
+// case-blind names, and local and remote dates in time order.
 #include "views/pane_sort.h"
 #include "views/pane_type_ahead.h"
 
@@ -84,15 +84,67 @@ TEST(PaneSort, RemoteColumnsKeepParentOnTopInBothDirections)
     EXPECT_EQ(r.names()[2], "b.txt");
 }
 
-TEST(PaneSort, RemoteTextColumnsFallBackToKindThenName)
+using namespace std::chrono;
+
+ListingTime at(int y, unsigned m, unsigned d, int h, int min)
+{
+    return ListingTime(sys_days(year(y) / month(m) / day(d))) + hours(h) + minutes(min);
+}
+
+const ListingTime NOW = at(2025, 3, 10, 12, 0);
+
+TEST(ListingDate, ReadsUnixAndDosDatesAndInfersTheYear)
+{
+    struct Row {
+        std::string_view text;
+        std::optional<ListingTime> time;
+    };
+    const Row rows[] = {
+        {"Jan 15 2003", at(2003, 1, 15, 0, 0)},
+        {"jAN  15   2003", at(2003, 1, 15, 0, 0)},
+        {"Mar 10 11:59", at(2025, 3, 10, 11, 59)},
+        {"Mar 11 14:00", at(2025, 3, 11, 14, 0)}, // a server in a zone ahead of ours
+        {"Mar 11 14:01", at(2024, 3, 11, 14, 1)}, // further ahead than any zone: last year
+        {"Dec 24 18:00", at(2024, 12, 24, 18, 0)},
+        {"Feb 29 10:00", at(2024, 2, 29, 10, 0)},
+        {"01-15-04 10:30AM", at(2004, 1, 15, 10, 30)},
+        {"12-31-99 12:05AM", at(1999, 12, 31, 0, 5)},
+        {"01-15-2004 12:30PM", at(2004, 1, 15, 12, 30)},
+        {"2004-01-15 22:30", at(2004, 1, 15, 22, 30)},
+        {"Foo 15 2003", std::nullopt},
+        {"Feb 30 2003", std::nullopt},
+        {"Jan 15 24:00", std::nullopt},
+        {"13-01-04 10:30AM", std::nullopt},
+        {"01-15-04 13:30PM", std::nullopt},
+        {"Jan 15", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(listing_date_time(row.text, NOW), row.time) << row.text;
+}
+
+TEST(PaneSort, RemoteDatesOrderByTimeThenKindThenName)
 {
     RemoteRows r;
-    r.add(KIND_FILE, "b", {}, "Jan 1");
-    r.add(KIND_FILE, "a", {}, "jan 1");
-    r.add(KIND_FOLDER, "c", {}, "Jan 1");
-    r.add(KIND_FILE, "d"); // a missing date counts as empty
-    sort_remote_rows(r.rows, SortOrder{3, false});
-    EXPECT_EQ(r.names(), (V{"d", "c", "a", "b"}));
+    r.add(KIND_FILE, "last-december", {}, "Dec 24 18:00");
+    r.add(KIND_FILE, "today", {}, "Mar 10 11:59");
+    r.add(KIND_FILE, "last-november", {}, "Nov 20 10:00");
+    r.add(KIND_FILE, "B", {}, "Aug 5 2010");
+    r.add(KIND_FILE, "dos-evening", {}, "01-15-04 10:30PM");
+    r.add(KIND_FILE, "unreadable", {}, "yesterday");
+    r.add(KIND_PARENT, "..");
+    r.add(KIND_FOLDER, "x", {}, "Aug 5 2010");
+    r.add(KIND_FILE, "dos-morning", {}, "01-15-04 10:30AM");
+    r.add(KIND_FILE, "a", {}, "AUG 05 2010");
+    r.add(KIND_FILE, "oldest", {}, "Jan 15 2003");
+    r.add(KIND_FILE, "no-date");
+    sort_remote_rows(r.rows, SortOrder{3, false}, NOW);
+    const V ascending = {"..", "no-date", "unreadable", "oldest",        "dos-morning",   "dos-evening",
+                         "x",  "a",       "B",          "last-november", "last-december", "today"};
+    EXPECT_EQ(r.names(), ascending);
+    sort_remote_rows(r.rows, SortOrder{3, true}, NOW);
+    EXPECT_EQ(r.names(), (V{"..", "today", "last-december", "last-november", "B", "a", "x", "dos-evening",
+                            "dos-morning", "oldest", "unreadable", "no-date"}));
 }
 
 TEST(PaneSort, LocalParentAndVolumeRowsStayOnTop)

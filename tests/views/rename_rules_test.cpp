@@ -12,7 +12,7 @@ RenameRule rule(std::string local, std::string remote, bool enabled = true)
     return RenameRule{std::move(local), std::move(remote), enabled, false};
 }
 
-TEST(RenameRewrite, ExamplesAndWildcardSubstitution)
+TEST(RenameRewrite, SegmentBySegment)
 {
     struct Row {
         std::string_view from, to, name, result;
@@ -22,14 +22,18 @@ TEST(RenameRewrite, ExamplesAndWildcardSubstitution)
         {"*.HTM", "*.htm", "A.HTM", "A.htm"},
         {"*", "*", "any name.tar.gz", "any name.tar.gz"},
         {"*_*.txt", "*-*.txt", "a_b.txt", "a-b.txt"},
-        {"*.htm", "*.html", "a.htm.htm", "a.htm.html"}, // the last ".htm" ends the name
-        {"*.htm", "*.html", "INDEX.HTM", "INDEX.html"}, // the to-mask's text as written
-        {"a*.txt", "b*.txt", "abc.txt", "bbc.txt"},     // literal text at the front is kept
+        {"*_*.txt", "*-*.txt", "a_b_c.txt", "a-b_c.txt"}, // the first "_" is the one that counts
+        {"*.htm", "*.html", "a.htm.htm", "a.htm.html"},   // but the last ".htm" ends the name
+        {"*.htm", "*.html", "INDEX.HTM", "INDEX.html"},   // the to-mask's text as written
+        {"a*.txt", "b*.txt", "abc.txt", "bbc.txt"},       // text before the first "*" is replaced
         {"*.txt", "old-*.bak", "x.txt", "old-x.bak"},
+        {"a*", "b*.txt", "a", "b.txt"}, // a "*" that covers nothing still pairs with its counterpart
         {"file?.txt", "doc?.txt", "file7.txt", "doc7.txt"},
-        {"*.*", "*", "a.b", "a"}, // the second "*" is dropped
-        {"*", "*.*", "a", "a."},  // a "*" without counterpart stands for nothing
-        {"readme.txt", "README.TXT", "ReadMe.txt", "README.TXT"}, // no wildcards: one named file
+        {"?*.txt", "*?.txt", "abc.txt", "bca.txt"},
+        {"*.*", "*", "a.b", "a"},            // the from-mask's second "*" has no counterpart
+        {"*.txt", "*_*.txt", "a.txt", "a_"}, // nor the to-mask's: rewriting ends there
+        {"*", "*.*", "a", "a."},
+        {"readme.txt", "README.TXT", "ReadMe.txt", "README.TXT"}, // no "*": one named file
         {"*.htm", "*.html", "a.txt", "a.txt"},                    // no match: unchanged
         {"*", "", "keep.me", "keep.me"},                          // an empty result keeps the name
         {"*.x", "..", "a.x", "a.x"},                              // so does one that names the folder
@@ -51,19 +55,23 @@ TEST(RenameRules, FirstRuleInForceWinsInEachDirection)
     EXPECT_EQ(choose_download_rule(rules, "x.gif"), nullptr);
 }
 
-TEST(RenameRules, NamesPassUnchangedWithoutRulesInForce)
+TEST(RenameRules, OnlyTheEnabledFlagAndThePlaceholderDecideWhetherARuleIsInForce)
 {
     RenameRule placeholder;
     placeholder.placeholder = true;
     const RenameRules none;
-    const RenameRules disabled = {rule("*", "x*", false), placeholder, rule("", "*.bak"), rule("*.c", "")};
-    for (const RenameRules* rules : {&none, &disabled}) {
+    const RenameRules off = {rule("*", "x*", false), placeholder};
+    for (const RenameRules* rules : {&none, &off}) {
         EXPECT_EQ(rename_for_upload(*rules, "main.c"), "main.c");
         EXPECT_EQ(rename_for_download(*rules, "main.c"), "main.c");
     }
     // A disabled rule is passed over, not a stop.
     const RenameRules later = {rule("*.c", "*.cpp", false), rule("*.c", "*.cc")};
     EXPECT_EQ(rename_for_upload(later, "main.c"), "main.cc");
+    // A half-typed rule is in force: it is the first match, and its empty result keeps the name.
+    const RenameRules half = {rule("*.c", ""), rule("*.c", "*.cc")};
+    EXPECT_TRUE(rule_in_force(half[0]));
+    EXPECT_EQ(rename_for_upload(half, "main.c"), "main.c");
 }
 
 TEST(RenameRuleLine, ReadsQuotedFields)
@@ -109,15 +117,16 @@ TEST(RenameRuleLine, FormattedRulesReadBackAsTheSameRule)
     EXPECT_EQ(format_rename_rule_line(rules[1]), R"("*.HTM","*.htm","No")");
 }
 
-TEST(RenameRuleLine, RulesTheFormCannotHoldStillReadBackAsRulesThatDoTheSame)
+TEST(RenameRuleLine, RulesTheFormCannotHoldReadBackAsRulesThatRenameNothing)
 {
-    // An empty mask would read back as "???????", which matches seven-character names; written as
-    // disabled, the rule still renames nothing after reading.
-    const RenameRule half = rule("", "*.bak");
-    const RenameRule back = parse_rename_rule_line(format_rename_rule_line(half));
-    EXPECT_FALSE(rule_in_force(half));
-    EXPECT_FALSE(rule_in_force(back));
+    // An empty mask reads back as "???????", which matches every seven-character name; enabled,
+    // that rule would rename them all, so it is written disabled.
+    const std::string line = format_rename_rule_line(rule("", "x*"));
+    EXPECT_EQ(line, R"("","x*","No")");
+    RenameRule back = parse_rename_rule_line(line);
     EXPECT_EQ(rename_for_upload({back}, "seven.c"), "seven.c");
+    back.enabled = true;
+    EXPECT_EQ(rename_for_upload({back}, "seven.c"), "x");
     // A quote or line break in a mask would split the line.
     EXPECT_EQ(format_rename_rule_line(rule("a\"b", "c\nd")), R"("ab","cd","Yes")");
 }
@@ -174,6 +183,7 @@ TEST(RenameBlock, ASecondBlockReplacesTheFirstAndTheFileMayEndInside)
     read_rename_block(rules, feed(first));
     std::deque<std::string> second = {"\"*.c\",\"*.d\",\"Yes\"  ", "", "   ", R"("*.e","*.f","No")"};
     read_rename_block(rules, feed(second)); // no "}" before the end of the file
+    // Blank lines are passed over: as rules they would read as "???????" masks.
     ASSERT_EQ(rules.size(), 2u);
     EXPECT_EQ(rules[0].local_mask, "*.c");
     EXPECT_EQ(rules[1].remote_mask, "*.f");
