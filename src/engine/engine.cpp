@@ -219,6 +219,13 @@ void Engine::status(FtpConnection* conn, std::string_view text)
     raise(EV_STATUS, conn, 0, line);
 }
 
+const std::string& Engine::host_name()
+{
+    if (host_name_.empty())
+        host_name_ = local_host_name();
+    return host_name_;
+}
+
 std::uint32_t Engine::next_lookup_message()
 {
     if (++lookup_counter_ > LOOKUP_COUNTER_MAX)

@@ -111,6 +111,9 @@ public:
     void count_failure() { ++failure_counter_; }
     [[nodiscard]] ProxySettings& proxy() { return proxy_; }
     [[nodiscard]] const ProxySettings& proxy() const { return proxy_; }
+    // The local host name, looked up on first use and remembered (the SOCKS 4 user id when no user
+    // name is set).
+    [[nodiscard]] const std::string& host_name();
     [[nodiscard]] std::vector<char>& scratch() { return scratch_; }
     [[nodiscard]] std::uint32_t next_lookup_message();
     [[nodiscard]] std::uint64_t next_command_serial() { return ++command_serial_; }
@@ -154,6 +157,7 @@ private:
     std::uint32_t failure_counter_ = 0;
     bool in_guarded_close_ = false;
     ProxySettings proxy_;
+    std::string host_name_;
     std::vector<char> scratch_ = std::vector<char>(DATA_BLOCK_SIZE);
 };
 

@@ -4,7 +4,6 @@
 #include "engine/engine.h"
 #include "platform/socket_error.h"
 #include "platform/window.h"
-#include "settings/proxy_settings.h"
 
 #include <array>
 #include <cstring>
@@ -156,13 +155,9 @@ int socks4_request(Engine& engine, FtpConnection& conn)
 {
     if (!register_read(engine, conn))
         return 1;
-    ProxySettings& proxy = engine.proxy();
-    std::string user_id = proxy.user_name;
-    if (user_id.empty()) {
-        if (proxy.local_host_name.empty())
-            proxy.local_host_name = local_host_name().substr(0, MAX_LOCAL_HOST_NAME);
-        user_id = proxy.local_host_name;
-    }
+    const ProxySettings& proxy = engine.proxy();
+    const std::string user_id =
+        proxy.user_name.empty() ? engine.host_name().substr(0, MAX_LOCAL_HOST_NAME) : proxy.user_name;
     const auto ip = address_bytes(target_address(conn));
     std::string request = {4, 1};
     request += port_bytes(host_text_port(conn.host));
@@ -358,9 +353,7 @@ void set_proxy(Engine& engine, int type, const std::string& host, int port, cons
                const std::string& password)
 {
     ProxySettings& proxy = engine.proxy();
-    std::string remembered = proxy.local_host_name;
     proxy = ProxySettings{};
-    proxy.local_host_name = remembered;
     if (type < PROXY_FTP || type > PROXY_SOCKS5 || host.empty())
         return;
     proxy.type = static_cast<ProxyType>(type);
@@ -372,10 +365,9 @@ void set_proxy(Engine& engine, int type, const std::string& host, int port, cons
         proxy.port = port;
 }
 
-void set_proxy(Engine& engine, const ProxyPreferences& preferences, const Settings& settings)
+void set_proxy(Engine& engine, const ProxySettings& settings)
 {
-    set_proxy(engine, preferences.type, settings.text(KEY_FHOST), settings.integer(KEY_FPORT),
-              preferences.user_name, preferences.password);
+    set_proxy(engine, settings.type, settings.host, settings.port, settings.user_name, settings.password);
 }
 
 bool is_proxied(const Engine& engine, const FtpConnection& conn)

@@ -2,32 +2,15 @@
 // USER form of an FTP proxy, and the SOCKS 4 and SOCKS 5 handshakes.
 #pragma once
 
+#include "proxy/proxy_record.h"
+
 #include <cstddef>
-#include <cstdint>
 #include <string>
 
 namespace kestovan {
 
 class Engine;
-class Settings;
 struct FtpConnection;
-struct ProxyPreferences;
-
-enum ProxyType : std::uint8_t {
-    PROXY_NONE = 0,
-    PROXY_FTP = 1, // "USER user@host" through an FTP proxy
-    PROXY_SOCKS4 = 2,
-    PROXY_SOCKS5 = 3,
-};
-
-struct ProxySettings {
-    ProxyType type = PROXY_NONE;
-    std::string host;
-    int port = 21;
-    std::string user_name;
-    std::string password;
-    std::string local_host_name; // remembered after the first SOCKS 4 request that needed it
-};
 
 // Replaces the engine's proxy settings; the port becomes 21 unless a non-zero one is given. No
 // host, or a type outside 1..3, means no proxy. Records connect with the settings current when they
@@ -35,9 +18,8 @@ struct ProxySettings {
 void set_proxy(Engine& engine, int type, const std::string& host, int port, const std::string& user_name,
                const std::string& password);
 
-// The same from the stored preferences: their type, user name and password with `fhost` and
-// `fport` of the settings (see settings/proxy_settings.h for where they come from).
-void set_proxy(Engine& engine, const ProxyPreferences& preferences, const Settings& settings);
+// The same from a record (the settings layer fills one from the stored preferences).
+void set_proxy(Engine& engine, const ProxySettings& settings);
 
 // Whether a record connects to the proxy rather than to its own host.
 [[nodiscard]] bool is_proxied(const Engine& engine, const FtpConnection& conn);
