@@ -371,8 +371,8 @@ void Engine::end_connect_pause(FtpConnection& conn)
     }
     if (uses_socks(*this, conn)) {
         conn.proxy_stage = 0;
-        std::size_t none = 0;
-        proxy_step(*this, conn, nullptr, none);
+        conn.socks.reset();
+        proxy_step(*this, conn);
         return;
     }
     conn.state = ST_CONNECTED;
@@ -463,8 +463,7 @@ bool Engine::on_lookup(const Message& m)
     release_lookup(handle);
     conn->state = ST_RESOLVED;
     if (conn->proxy_stage != 0) {
-        std::size_t none = 0;
-        proxy_step(*this, *conn, nullptr, none);
+        proxy_step(*this, *conn);
     } else {
         run_state(*conn);
     }
@@ -602,6 +601,7 @@ int Engine::step_new(FtpConnection& conn)
     // A record started over in the middle of a handshake connects to the proxy again, not to the
     // target at the proxy's port.
     conn.proxy_stage = 0;
+    conn.socks.reset();
     close_socket(conn);
     conn.socket = socket_open();
     if (!conn.socket) {
@@ -629,8 +629,7 @@ void Engine::resolve_host(FtpConnection& conn)
         conn.address_text = name.substr(0, name.find(':'));
         conn.state = ST_RESOLVED;
         if (conn.proxy_stage != 0) {
-            std::size_t none = 0;
-            proxy_step(*this, conn, nullptr, none);
+            proxy_step(*this, conn);
         } else {
             run_state(conn);
         }
@@ -721,14 +720,14 @@ int Engine::receive_step(FtpConnection& conn)
     return deliver_received(conn, scratch_.data(), static_cast<std::size_t>(got));
 }
 
-int Engine::proxy_received(FtpConnection& conn, const char* data, std::size_t count)
+int Engine::proxy_received(FtpConnection& conn, std::string_view data)
 {
     const std::uint32_t serial = conn.serial;
-    // The handshake may consume the front of the data; copy so it can move the rest down.
-    std::vector<char> copy(data, data + count);
-    if (proxy_step(*this, conn, copy.data(), count) < 0 || !is_live(&conn, serial))
+    std::string rest;
+    if (proxy_step(*this, conn, data, rest) < 0 || !is_live(&conn, serial))
         return -1;
-    if (conn.state == ST_PROXY)
+    // Still in the handshake, or started over after a failed send.
+    if (conn.state != ST_READY)
         return 1;
     if (conn.role != ROLE_CONTROL) {
         // Through the proxy now: a data connection goes on as after a direct connect (an upload
@@ -740,14 +739,14 @@ int Engine::proxy_received(FtpConnection& conn, const char* data, std::size_t co
             return 1;
         conn.state = ST_READY;
     }
-    return count == 0 ? 1 : deliver_received(conn, copy.data(), count);
+    return rest.empty() ? 1 : deliver_received(conn, rest.data(), rest.size());
 }
 
 int Engine::deliver_received(FtpConnection& conn, const char* data, std::size_t count)
 {
     const std::uint32_t serial = conn.serial;
     if (conn.state == ST_PROXY)
-        return proxy_received(conn, data, count);
+        return proxy_received(conn, std::string_view(data, count));
     if (conn.file >= 0 && conn.role == ROLE_DOWNLOAD) {
         if (!write_all(conn.file, data, count)) {
             transfer_write_failed(*this, conn);

@@ -139,7 +139,7 @@ private:
     void timeout_visit(FtpConnection& conn);
     void data_closed(FtpConnection& conn);
     int deliver_received(FtpConnection& conn, const char* data, std::size_t count);
-    int proxy_received(FtpConnection& conn, const char* data, std::size_t count);
+    int proxy_received(FtpConnection& conn, std::string_view data);
 
     std::list<std::unique_ptr<FtpConnection>> records_;
     FtpConnection* cursor_ = nullptr; // round-robin cursor; null: start at the head

@@ -192,11 +192,37 @@ constexpr int IDS_STATUS_NO_SOCKET_WAITING = 2007;
 constexpr int IDS_STATUS_ADDRESS_TRANSLATION = 2008;
 constexpr int IDS_STATUS_REQUEST_SEND_FAILED = 2009;
 
-// Proxy and firewall choices (2100-2149)
+// Proxy and firewall choices and the SOCKS handshake (2100-2149)
 constexpr int IDS_PROXY_NONE = 2100;
 constexpr int IDS_PROXY_FTP_SERVER = 2101;
 constexpr int IDS_PROXY_SOCKS4 = 2102;
 constexpr int IDS_PROXY_SOCKS5 = 2103;
+// Refusals of the SOCKS handshake (proxy/socks_handshake.h); the lower-case texts name a proxy's
+// status or reply code inside them.
+constexpr int IDS_SOCKS4_NOT_SOCKS4 = 2110;
+constexpr int IDS_SOCKS4_REFUSED = 2111;
+constexpr int IDS_SOCKS4_STATUS_REJECTED = 2112;
+constexpr int IDS_SOCKS4_STATUS_NO_IDENTD = 2113;
+constexpr int IDS_SOCKS4_STATUS_OTHER_USER = 2114;
+constexpr int IDS_SOCKS4_STATUS_UNKNOWN = 2115;
+constexpr int IDS_SOCKS5_CREDENTIALS_TOO_LONG = 2116;
+constexpr int IDS_SOCKS5_NOT_SOCKS5 = 2117;
+constexpr int IDS_SOCKS5_NO_CREDENTIALS = 2118;
+constexpr int IDS_SOCKS5_NO_METHOD = 2119;
+constexpr int IDS_SOCKS5_AUTH_REFUSED = 2120;
+constexpr int IDS_SOCKS5_CONNECT_FAILED = 2121;
+constexpr int IDS_SOCKS5_REPLY_GENERAL_FAILURE = 2122;
+constexpr int IDS_SOCKS5_REPLY_NOT_ALLOWED = 2123;
+constexpr int IDS_SOCKS5_REPLY_NETWORK_UNREACHABLE = 2124;
+constexpr int IDS_SOCKS5_REPLY_HOST_UNREACHABLE = 2125;
+constexpr int IDS_SOCKS5_REPLY_CONNECTION_REFUSED = 2126;
+constexpr int IDS_SOCKS5_REPLY_TTL_EXPIRED = 2127;
+constexpr int IDS_SOCKS5_REPLY_COMMAND_NOT_SUPPORTED = 2128;
+constexpr int IDS_SOCKS5_REPLY_ADDRESS_TYPE_NOT_SUPPORTED = 2129;
+constexpr int IDS_SOCKS5_REPLY_UNKNOWN = 2130;
+constexpr int IDS_SOCKS5_UNKNOWN_ADDRESS_TYPE = 2131;
+constexpr int IDS_SOCKS_DATA_UNASKED = 2132;
+constexpr int IDS_SOCKS_CLOSED = 2133;
 
 // Transfer queue and config.ini (3000-3099)
 constexpr int IDS_DLG_BATCH_TRANSFER = 3000;

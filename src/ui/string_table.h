@@ -13,7 +13,7 @@
 //    1400-1449   Transfer rate display and graph
 //    1450-1499   Window titles and bookmarks
 //    2000-2099   FTP engine: socket errors and status texts
-//    2100-2149   Proxy and firewall choices
+//    2100-2149   Proxy and firewall choices and the SOCKS handshake
 //    3000-3099   Transfer queue and config.ini
 //    4000-4019   Remote listings
 //    4020-4099   File panes: columns, buttons, context menus and their dialogs
@@ -67,7 +67,7 @@ inline constexpr std::array STRING_GROUPS{
     StringGroup{1400, 1449, "Transfer rate display and graph"},
     StringGroup{1450, 1499, "Window titles and bookmarks"},
     StringGroup{2000, 2099, "FTP engine: socket errors and status texts"},
-    StringGroup{2100, 2149, "Proxy and firewall choices"},
+    StringGroup{2100, 2149, "Proxy and firewall choices and the SOCKS handshake"},
     StringGroup{3000, 3099, "Transfer queue and config.ini"},
     StringGroup{4000, 4019, "Remote listings"},
     StringGroup{4020, 4099, "File panes: columns, buttons, context menus and their dialogs"},
@@ -279,11 +279,41 @@ inline constexpr StringEntry STRING_TABLE[] = {
     StringEntry{IDS_STATUS_ADDRESS_TRANSLATION, "Address translation error"},
     StringEntry{IDS_STATUS_REQUEST_SEND_FAILED, "Request send Failed (%i)"},
 
-    // Proxy and firewall choices
+    // Proxy and firewall choices and the SOCKS handshake
     StringEntry{IDS_PROXY_NONE, "None"},
     StringEntry{IDS_PROXY_FTP_SERVER, "Proxy Server"},
     StringEntry{IDS_PROXY_SOCKS4, "Socks4"},
     StringEntry{IDS_PROXY_SOCKS5, "Socks5"},
+    StringEntry{IDS_SOCKS4_NOT_SOCKS4,
+                "The SOCKS 4 proxy sent an answer that is not SOCKS 4 (first byte %i)."},
+    StringEntry{IDS_SOCKS4_REFUSED, "The SOCKS 4 proxy refused the connection (status %i: %s)."},
+    StringEntry{IDS_SOCKS4_STATUS_REJECTED, "request rejected or failed"},
+    StringEntry{IDS_SOCKS4_STATUS_NO_IDENTD, "the proxy cannot reach our identd"},
+    StringEntry{IDS_SOCKS4_STATUS_OTHER_USER, "identd reports another user id"},
+    StringEntry{IDS_SOCKS4_STATUS_UNKNOWN, "unknown status"},
+    StringEntry{IDS_SOCKS5_CREDENTIALS_TOO_LONG,
+                "The SOCKS 5 user name and password may have at most 255 bytes each."},
+    StringEntry{IDS_SOCKS5_NOT_SOCKS5, "The SOCKS 5 proxy sent an answer that is not SOCKS 5 (version %i)."},
+    StringEntry{IDS_SOCKS5_NO_CREDENTIALS,
+                "The SOCKS 5 proxy asks for a user name and password, but none is set."},
+    StringEntry{IDS_SOCKS5_NO_METHOD,
+                "The SOCKS 5 proxy accepts none of the offered authentication methods (method %i)."},
+    StringEntry{IDS_SOCKS5_AUTH_REFUSED, "The SOCKS 5 proxy refused the user name or password (status %i)."},
+    StringEntry{IDS_SOCKS5_CONNECT_FAILED,
+                "The SOCKS 5 proxy could not connect to the server (reply %i: %s)."},
+    StringEntry{IDS_SOCKS5_REPLY_GENERAL_FAILURE, "general failure"},
+    StringEntry{IDS_SOCKS5_REPLY_NOT_ALLOWED, "not allowed by the proxy's rules"},
+    StringEntry{IDS_SOCKS5_REPLY_NETWORK_UNREACHABLE, "network unreachable"},
+    StringEntry{IDS_SOCKS5_REPLY_HOST_UNREACHABLE, "host unreachable"},
+    StringEntry{IDS_SOCKS5_REPLY_CONNECTION_REFUSED, "connection refused"},
+    StringEntry{IDS_SOCKS5_REPLY_TTL_EXPIRED, "TTL expired"},
+    StringEntry{IDS_SOCKS5_REPLY_COMMAND_NOT_SUPPORTED, "command not supported"},
+    StringEntry{IDS_SOCKS5_REPLY_ADDRESS_TYPE_NOT_SUPPORTED, "address type not supported"},
+    StringEntry{IDS_SOCKS5_REPLY_UNKNOWN, "unknown reply"},
+    StringEntry{IDS_SOCKS5_UNKNOWN_ADDRESS_TYPE,
+                "The SOCKS 5 proxy answered with an unknown address type (%i)."},
+    StringEntry{IDS_SOCKS_DATA_UNASKED, "The proxy sent data before it was asked for anything."},
+    StringEntry{IDS_SOCKS_CLOSED, "The proxy closed the connection before the handshake was complete."},
 
     // Transfer queue and config.ini
     StringEntry{IDS_DLG_BATCH_TRANSFER, "Batch Transfer"},

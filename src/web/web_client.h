@@ -157,11 +157,10 @@ private:
 
     // web_socks.cpp: the SOCKS 4 and SOCKS 5 handshakes with the proxy.
     void socks_start(WebRequest& request);
-    void socks_continue(WebRequest& request);
-    void socks_receive(WebRequest& request, const char* data, std::size_t count);
     void socks_target_resolved(WebRequest& request);
-    void socks_send(WebRequest& request, const std::string& bytes);
-    void socks_done(WebRequest& request);
+    void socks_receive(WebRequest& request, std::string_view data);
+    void socks_carry_out(WebRequest& request, SocksStep step);
+    void socks_done(WebRequest& request, const std::string& rest);
 
     std::list<std::unique_ptr<WebRequest>> requests_;
     WebRequest* cursor_ = nullptr; // round-robin cursor; null: start at the head

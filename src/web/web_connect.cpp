@@ -27,7 +27,7 @@ void WebClient::start_request(WebRequest& request)
             return;
     }
     // Through a proxy the proxy is looked up first; a SOCKS handshake looks up the server itself.
-    const bool to_proxy = !proxy_.host.empty() && request.proxy_stage == 0;
+    const bool to_proxy = !proxy_.host.empty() && !request.socks;
     resolve(request, to_proxy ? proxy_.host : url_host_port(request.url));
 }
 
@@ -36,7 +36,7 @@ void WebClient::resolve(WebRequest& request, const std::string& host_port)
     if (is_numeric_host(host_port)) {
         request.address_text = host_port.substr(0, host_port.find(':'));
         request.state = WST_RESOLVED;
-        if (request.proxy_stage != 0)
+        if (request.socks)
             socks_target_resolved(request);
         else
             connect(request);
@@ -82,7 +82,7 @@ bool WebClient::on_lookup(const Message& m)
             return true;
     }
     request->state = WST_RESOLVED;
-    if (request->proxy_stage != 0)
+    if (request->socks)
         socks_target_resolved(*request);
     else
         connect(*request);

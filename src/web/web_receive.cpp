@@ -55,6 +55,8 @@ bool WebClient::on_read(const Message& m)
     }
     if (select_event(m) & FD_READ)
         receive(*request);
+    else if ((select_event(m) & FD_CLOSE) && request->socks)
+        fail(*request, SocksHandshake::closed().text);
     else if (select_event(m) & FD_CLOSE)
         end_request(*request, true);
     return true;
@@ -81,8 +83,8 @@ void WebClient::receive(WebRequest& request)
     }
     if (got == 0)
         return; // the close notification follows
-    if (request.proxy_stage != 0) {
-        socks_receive(request, scratch_.data(), static_cast<std::size_t>(got));
+    if (request.socks) {
+        socks_receive(request, std::string_view(scratch_.data(), static_cast<std::size_t>(got)));
         return;
     }
     const std::uint32_t serial = request.serial;
@@ -293,7 +295,7 @@ void WebClient::restart(WebRequest& request, std::string url)
     request.bytes_received = 0;
     request.body_written = 0;
     request.idle_count = 0;
-    request.proxy_stage = 0;
+    request.socks.reset();
     request.finished = false;
     request.error_text.clear();
     ++request.redirections;
