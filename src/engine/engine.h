@@ -97,9 +97,10 @@ public:
     bool socket_message(const Message& message);
     void timer_tick(std::uint32_t timer_id);
 
-    // Events to the shell. status() adds the leading space and cuts the text to 98 characters.
+    // Events to the shell. status() adds the leading space and cuts the text to 98 characters; its
+    // code lets a caller tell a status apart whatever language the text is in.
     void raise(std::int32_t code, FtpConnection* conn, std::int64_t number = 0, std::string_view text = {});
-    void status(FtpConnection* conn, std::string_view text);
+    void status(FtpConnection* conn, std::string_view text, EngineStatus code = STATUS_TEXT);
 
     // Rates.
     void update_rate(FtpConnection& conn);

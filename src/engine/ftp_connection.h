@@ -100,6 +100,13 @@ enum EngineError : std::int32_t {
     ERR_TRANSFER = 13,     // a transfer ended short of the size the server announced
 };
 
+// The number argument of EV_STATUS: which status the text reports, for callers that act on one
+// (the text itself is translated).
+enum EngineStatus : std::int32_t {
+    STATUS_TEXT = 0, // any other status
+    STATUS_HOST_NOT_FOUND = 1,
+};
+
 constexpr std::int32_t make_error_event(EngineError sub)
 {
     return EV_ERROR | (sub << 16);

@@ -5,6 +5,7 @@
 #include "platform/socket_error.h"
 #include "platform/window.h"
 #include "proxy/socks_handshake.h"
+#include "ui/language.h"
 
 #include <array>
 #include <cstdlib>
@@ -71,7 +72,7 @@ int send_bytes(Engine& engine, FtpConnection& conn, const std::string& bytes)
         return 1;
     }
     const std::uint32_t serial = conn.serial;
-    engine.status(&conn, "Request send Failed (" + std::to_string(sent) + ")");
+    engine.status(&conn, format_string<IDS_STATUS_REQUEST_SEND_FAILED>(sent));
     if (!engine.is_live(&conn, serial))
         return -1;
     // The pump starts the record over, handshake and all.
@@ -125,7 +126,7 @@ int start_handshake(Engine& engine, FtpConnection& conn)
     SocksStep step = conn.socks->start();
     if (step.result == SocksResult::SEND) {
         const std::uint32_t serial = conn.serial;
-        engine.status(&conn, "Connected to " + engine.proxy().host);
+        engine.status(&conn, format_string<IDS_STATUS_CONNECTED_TO>(engine.proxy().host));
         if (!engine.is_live(&conn, serial))
             return -1;
     }

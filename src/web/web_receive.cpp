@@ -1,6 +1,7 @@
 // The response: receiving into the buffer or the destination file, the headers, the end of a
 // request, redirections and the proxy's request for authentication.
 #include "platform/socket_error.h"
+#include "ui/language.h"
 #include "web/http_text.h"
 #include "web/web_client.h"
 #include "web/web_https.h"
@@ -129,8 +130,7 @@ bool WebClient::headers_complete(WebRequest& request)
     const auto end = find_header_end(request.buffer);
     if (!end) {
         if (request.buffer.size() > MAX_RESPONSE_HEADERS) {
-            fail(request, "The server sent more than " + std::to_string(MAX_RESPONSE_HEADERS / 1024) +
-                              " KiB of headers without an end; the request was stopped.");
+            fail(request, format_string<IDS_WEB_HEADERS_WITHOUT_END>(MAX_RESPONSE_HEADERS / 1024));
             return false;
         }
         return true;
@@ -155,7 +155,7 @@ bool WebClient::headers_complete(WebRequest& request)
         return true;
     request.file = ::open(request.destination->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (request.file < 0) {
-        fail(request, "Unable to create file '" + *request.destination + "' (" + std::strerror(errno) + ")");
+        fail(request, format_string<IDS_WEB_CREATE_FILE>(*request.destination, std::strerror(errno)));
         return false;
     }
     std::string body = request.buffer.substr(*end);
@@ -168,16 +168,15 @@ bool WebClient::write_body(WebRequest& request, const char* data, std::size_t co
 {
     if (request.file >= 0) {
         if (!write_all(request.file, data, count)) {
-            fail(request, "Unable to write file '" + request.destination.value_or("") + "' (" +
-                              std::strerror(errno) + ")");
+            fail(request,
+                 format_string<IDS_WEB_WRITE_FILE>(request.destination.value_or(""), std::strerror(errno)));
             return false;
         }
         request.body_written += static_cast<std::int64_t>(count);
         return true;
     }
     if (request.buffer.size() + count > MAX_PAGE_SIZE) {
-        fail(request, "Error TH112: Out of memory (the page is larger than " +
-                          std::to_string(MAX_PAGE_SIZE / (1024 * 1024)) + " MiB)");
+        fail(request, format_string<IDS_WEB_PAGE_TOO_LARGE>(MAX_PAGE_SIZE / (1024 * 1024)));
         return false;
     }
     request.buffer.append(data, count);
@@ -200,7 +199,7 @@ void WebClient::judge(WebRequest& request)
     if (request.bytes_received == 0) {
         request.result_flags |= WEB_FAILED;
         if (request.error_text.empty())
-            request.error_text = "The server closed the connection without an answer.";
+            request.error_text = load_string(IDS_WEB_NO_ANSWER);
         return;
     }
     if (is_success(code)) {
@@ -209,8 +208,7 @@ void WebClient::judge(WebRequest& request)
         if (request.has_content_length && body < request.content_length && !limited) {
             // A body cut short is a failure, not a smaller file.
             request.result_flags |= WEB_FAILED;
-            request.error_text = "The transfer ended after " + std::to_string(body) + " of " +
-                                 std::to_string(request.content_length) + " bytes.";
+            request.error_text = format_string<IDS_WEB_BODY_CUT_SHORT>(body, request.content_length);
         }
         return;
     }
@@ -220,7 +218,7 @@ void WebClient::judge(WebRequest& request)
     }
     request.result_flags |= WEB_FAILED;
     request.error_text =
-        code == 0 ? "The server's answer is not HTTP." : "The server answered " + std::to_string(code) + ".";
+        code == 0 ? load_string(IDS_WEB_NOT_HTTP_ANSWER) : format_string<IDS_WEB_STATUS_CODE>(int{code});
 }
 
 void WebClient::end_request(WebRequest& request, bool judge_status)

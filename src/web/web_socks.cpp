@@ -4,6 +4,7 @@
 // request goes through the tunnel.
 #include "platform/host_lookup.h"
 #include "platform/socket_address.h"
+#include "ui/language.h"
 #include "web/http_text.h"
 #include "web/web_client.h"
 
@@ -39,7 +40,7 @@ void WebClient::socks_target_resolved(WebRequest& request)
     const auto ip = parse_dotted(request.address_text);
     const int port = url_port(request.url);
     if (!ip || port <= 0 || port > 65535) {
-        fail(request, "Address Translation Error");
+        fail(request, load_string(IDS_WEB_ADDRESS_TRANSLATION));
         return;
     }
     socks_carry_out(request, request.socks->connect_to(address_bytes(*ip), static_cast<std::uint16_t>(port)));
@@ -58,7 +59,7 @@ void WebClient::socks_carry_out(WebRequest& request, SocksStep step)
     case SocksResult::SEND: {
         const long sent = socket_send(request.socket, step.bytes.data(), step.bytes.size());
         if (sent != static_cast<long>(step.bytes.size()))
-            fail(request, "Request send Failed (" + std::to_string(sent) + ")");
+            fail(request, format_string<IDS_WEB_SOCKS_SEND_FAILED>(sent));
         return;
     }
     case SocksResult::NEED_TARGET: resolve(request, url_host_port(request.url)); return;
