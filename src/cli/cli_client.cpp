@@ -200,7 +200,7 @@ void CliClient::on_event(std::int32_t code, FtpConnection* conn, const EventArg&
             reply_block_open_ = true;
         else
             verbose_line("*" + trimmed(arg.text));
-        if (trimmed(arg.text) == " Host Not Found" && error_.empty())
+        if (arg.number == STATUS_HOST_NOT_FOUND && error_.empty())
             error_ = "Host Not Found: " + url_.host;
         break;
     case EV_SOCKET_ERROR:

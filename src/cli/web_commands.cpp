@@ -18,14 +18,13 @@ namespace kestovan {
 namespace {
 
 constexpr std::int64_t PROGRESS_INTERVAL_MS = 500;
-constexpr const char* USER_AGENT = "Kestovan FTP";
 
 // One fetch on its own window and client, driven by the Qt event loop until it has ended.
 class WebRun {
 public:
     explicit WebRun(const WebCommandOptions& options) : options_(options)
     {
-        client_.web_init(window_, USER_AGENT,
+        client_.web_init(window_, std::string(WEB_USER_AGENT),
                          [this](std::int32_t code, WebRequest* request, const WebEventArg& arg) {
                              on_event(code, request, arg);
                          });

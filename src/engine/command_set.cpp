@@ -2,6 +2,7 @@
 
 #include "engine/control_channel.h"
 #include "engine/data_connection.h"
+#include "ui/language.h"
 
 #include <sys/stat.h>
 
@@ -13,8 +14,7 @@ bool refuse_line_break(Engine& e, FtpConnection* c, std::string_view argument)
 {
     if (!has_line_break(argument))
         return false;
-    e.raise(make_error_event(ERR_BAD_ARGUMENT), c, 0,
-            "The command was not sent: its argument holds a line break.");
+    e.raise(make_error_event(ERR_BAD_ARGUMENT), c, 0, load_string(IDS_ERR_ARGUMENT_LINE_BREAK));
     return true;
 }
 
@@ -319,7 +319,7 @@ FtpCommand* send_data_command(Engine& e, FtpConnection* c)
         // SOCKS carries only connections we open (there is no BIND here), and a PORT would have the
         // server connect to us past the proxy: the transfer goes passive instead.
         const std::uint32_t serial = c->serial;
-        e.log_text(c, "Active mode cannot pass through a SOCKS proxy; this transfer uses passive mode.");
+        e.log_text(c, load_string(IDS_LOG_ACTIVE_THROUGH_SOCKS));
         if (!e.is_live(c, serial))
             return nullptr;
     }

@@ -4,6 +4,7 @@
 #include "engine/reply_table.h"
 #include "platform/socket_error.h"
 #include "platform/window.h"
+#include "ui/language.h"
 
 #include <algorithm>
 #include <unistd.h>
@@ -146,7 +147,7 @@ Outcome act_on_reply(Engine& engine, FtpConnection& conn, int code, std::string_
     case ReplyAction::ResendUser:
         engine.raise(EV_LOG, &conn, 0, head->text);
         if (engine.is_live(&conn, serial) && send_text(conn, head->text) < 0) {
-            engine.status(&conn, "Request send Failed (-1)");
+            engine.status(&conn, format_string<IDS_STATUS_REQUEST_SEND_FAILED>(SOCKET_ERROR));
             if (engine.is_live(&conn, serial))
                 conn.state = ST_NEW;
         }
@@ -341,7 +342,7 @@ int send_next_command(Engine& engine, FtpConnection& conn)
         return 1;
     }
     if (send_text(conn, head->text) < 0) {
-        engine.status(&conn, "Request send Failed (" + std::to_string(SOCKET_ERROR) + ")");
+        engine.status(&conn, format_string<IDS_STATUS_REQUEST_SEND_FAILED>(SOCKET_ERROR));
         if (!engine.is_live(&conn, serial))
             return -1;
         conn.state = ST_NEW;

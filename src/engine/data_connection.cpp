@@ -3,6 +3,7 @@
 #include "engine/control_channel.h"
 #include "platform/socket_error.h"
 #include "platform/window.h"
+#include "ui/language.h"
 
 #include <cerrno>
 #include <cstring>
@@ -169,8 +170,7 @@ void accept_data_connection(Engine& engine, FtpConnection& listener)
     if (listener.address.ip != 0 && peer.ip != listener.address.ip) {
         // Someone other than the server reached the listener first: refuse and keep waiting.
         socket_close(accepted);
-        engine.log_text(&listener,
-                        "Data connection from " + format_dotted(peer.ip) + " refused: it is not the server.");
+        engine.log_text(&listener, format_string<IDS_LOG_DATA_FROM_STRANGER>(format_dotted(peer.ip)));
         return;
     }
     FtpConnection* conn = engine.new_connection();
@@ -182,7 +182,7 @@ void accept_data_connection(Engine& engine, FtpConnection& listener)
     int rc = upload ? async_select(accepted, engine.window(), WM_FTP_WRITE, FD_WRITE | FD_CLOSE)
                     : async_select(accepted, engine.window(), WM_FTP_READ, FD_READ | FD_CLOSE);
     if (rc != 0) {
-        engine.status(&listener, "Winsock Error " + std::to_string(last_socket_error()));
+        engine.status(&listener, format_string<IDS_STATUS_LISTENER_WINSOCK_ERROR>(last_socket_error()));
         engine.destroy_connection(conn, false);
         return;
     }
@@ -209,16 +209,14 @@ int parse_pasv_reply(Engine& engine, FtpConnection& control)
     if (!target) {
         // The transfer behind the PASV is not sent: without a data connection it could only wait
         // for the server's own time-out.
-        mark_transfer_failure(control, "The server's reply to PASV names no valid data address: " +
-                                           control.queue.front()->reply);
+        mark_transfer_failure(control, format_string<IDS_ERR_PASV_NO_ADDRESS>(control.queue.front()->reply));
         return 0;
     }
     // The data connection goes to the server the control connection reached, whatever address the
     // reply names: a hostile or misconfigured server cannot send the client to another host.
     std::string address = control.address_text.empty() ? target->address : control.address_text;
     if (address != target->address)
-        engine.log_text(&control, "The server's passive reply names " + target->address + "; connecting to " +
-                                      address + " instead.");
+        engine.log_text(&control, format_string<IDS_LOG_PASV_OTHER_ADDRESS>(target->address, address));
     const Role role = data_role_for(control);
     FtpConnection* data = engine.new_connection();
     data->state = ST_NEW;
@@ -296,7 +294,7 @@ int upload_step(Engine& engine, FtpConnection& conn)
             if (got < 0) {
                 conn.send_buffer.clear();
                 protocol_violation(engine, conn,
-                                   std::string("Unable to read the local file: ") + std::strerror(errno));
+                                   format_string<IDS_ERR_READ_LOCAL_FILE>(std::strerror(errno)));
                 return -1;
             }
             conn.send_buffer.resize(static_cast<std::size_t>(got));
@@ -381,8 +379,7 @@ std::string short_download_text(const FtpConnection& control, const FtpCommand& 
     const std::int64_t have = data->byte_total + command.restart_offset;
     if (have >= command.size)
         return {};
-    return "Transfer incomplete: " + std::to_string(have) + " of " + std::to_string(command.size) +
-           " bytes received. The partial file was kept.";
+    return format_string<IDS_ERR_TRANSFER_INCOMPLETE>(have, command.size);
 }
 
 FtpCommand* pending_transfer(FtpConnection& control)
@@ -415,15 +412,14 @@ void mark_data_failure(Engine&, FtpConnection& conn, int winsock_error)
 {
     if (!is_data_role(conn.role) || !conn.parent)
         return;
-    mark_transfer_failure(*conn.parent,
-                          "Data connection failed (Winsock Error " + std::to_string(winsock_error) + ")");
+    mark_transfer_failure(*conn.parent, format_string<IDS_ERR_DATA_CONNECTION_FAILED>(winsock_error));
 }
 
 void transfer_write_failed(Engine& engine, FtpConnection& conn)
 {
     const std::string reason = std::strerror(errno);
     if (conn.parent)
-        mark_transfer_failure(*conn.parent, "Unable to write to the local file: " + reason);
+        mark_transfer_failure(*conn.parent, format_string<IDS_ERR_WRITE_LOCAL_FILE>(reason));
     engine.destroy_connection(&conn, true);
 }
 

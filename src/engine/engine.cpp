@@ -5,6 +5,7 @@
 #include "platform/clock.h"
 #include "platform/socket_error.h"
 #include "platform/window.h"
+#include "ui/language.h"
 
 #include <algorithm>
 #include <unistd.h>
@@ -212,11 +213,18 @@ void Engine::raise(std::int32_t code, FtpConnection* conn, std::int64_t number, 
     }
 }
 
-void Engine::status(FtpConnection* conn, std::string_view text)
+void Engine::status(FtpConnection* conn, std::string_view text, EngineStatus code)
 {
     std::string line = " ";
     line.append(text.substr(0, MAX_STATUS_TEXT));
-    raise(EV_STATUS, conn, 0, line);
+    raise(EV_STATUS, conn, code, line);
+}
+
+const std::string& Engine::host_name()
+{
+    if (host_name_.empty())
+        host_name_ = local_host_name();
+    return host_name_;
 }
 
 std::uint32_t Engine::next_lookup_message()
@@ -364,8 +372,8 @@ void Engine::end_connect_pause(FtpConnection& conn)
     }
     if (uses_socks(*this, conn)) {
         conn.proxy_stage = 0;
-        std::size_t none = 0;
-        proxy_step(*this, conn, nullptr, none);
+        conn.socks.reset();
+        proxy_step(*this, conn);
         return;
     }
     conn.state = ST_CONNECTED;
@@ -443,7 +451,7 @@ bool Engine::on_lookup(const Message& m)
     if (async_error(m) != 0) {
         release_lookup(handle);
         const std::uint32_t serial = conn->serial;
-        status(conn, "Host Not Found");
+        status(conn, load_string(IDS_STATUS_HOST_NOT_FOUND), STATUS_HOST_NOT_FOUND);
         if (!is_live(conn, serial))
             return true;
         conn->state = ST_NEW;
@@ -456,8 +464,7 @@ bool Engine::on_lookup(const Message& m)
     release_lookup(handle);
     conn->state = ST_RESOLVED;
     if (conn->proxy_stage != 0) {
-        std::size_t none = 0;
-        proxy_step(*this, *conn, nullptr, none);
+        proxy_step(*this, *conn);
     } else {
         run_state(*conn);
     }
@@ -556,7 +563,7 @@ void Engine::timeout_visit(FtpConnection& conn)
             conn.queue.pop_back();
         FtpCommand& transfer = *conn.queue.front();
         if (transfer.failure.empty())
-            transfer.failure = "The transfer timed out: nothing arrived within the server time-out.";
+            transfer.failure = load_string(IDS_ERR_TRANSFER_TIMED_OUT);
         const std::string failure = transfer.failure;
         fail_command(*this, conn, failure);
     } else {
@@ -595,10 +602,11 @@ int Engine::step_new(FtpConnection& conn)
     // A record started over in the middle of a handshake connects to the proxy again, not to the
     // target at the proxy's port.
     conn.proxy_stage = 0;
+    conn.socks.reset();
     close_socket(conn);
     conn.socket = socket_open();
     if (!conn.socket) {
-        status(&conn, "Unable to get socket (waiting)");
+        status(&conn, load_string(IDS_STATUS_NO_SOCKET_WAITING));
         return 1;
     }
     conn.state = ST_RESOLVING;
@@ -622,8 +630,7 @@ void Engine::resolve_host(FtpConnection& conn)
         conn.address_text = name.substr(0, name.find(':'));
         conn.state = ST_RESOLVED;
         if (conn.proxy_stage != 0) {
-            std::size_t none = 0;
-            proxy_step(*this, conn, nullptr, none);
+            proxy_step(*this, conn);
         } else {
             run_state(conn);
         }
@@ -644,7 +651,7 @@ int Engine::step_resolved(FtpConnection& conn)
         return -1;
     auto ip = parse_dotted(conn.address_text);
     if (!ip) {
-        status(&conn, "Address translation error");
+        status(&conn, load_string(IDS_STATUS_ADDRESS_TRANSLATION));
         if (is_live(&conn, serial))
             conn.state = ST_NEW;
         return is_live(&conn, serial) ? 1 : -1;
@@ -679,7 +686,7 @@ int Engine::step_connected(FtpConnection& conn)
         if (!is_live(&conn, serial))
             return -1;
     }
-    status(&conn, "Connected to " + conn.host);
+    status(&conn, format_string<IDS_STATUS_CONNECTED_TO>(conn.host));
     if (!is_live(&conn, serial))
         return -1;
     if (!conn.queue.empty())
@@ -714,14 +721,14 @@ int Engine::receive_step(FtpConnection& conn)
     return deliver_received(conn, scratch_.data(), static_cast<std::size_t>(got));
 }
 
-int Engine::proxy_received(FtpConnection& conn, const char* data, std::size_t count)
+int Engine::proxy_received(FtpConnection& conn, std::string_view data)
 {
     const std::uint32_t serial = conn.serial;
-    // The handshake may consume the front of the data; copy so it can move the rest down.
-    std::vector<char> copy(data, data + count);
-    if (proxy_step(*this, conn, copy.data(), count) < 0 || !is_live(&conn, serial))
+    std::string rest;
+    if (proxy_step(*this, conn, data, rest) < 0 || !is_live(&conn, serial))
         return -1;
-    if (conn.state == ST_PROXY)
+    // Still in the handshake, or started over after a failed send.
+    if (conn.state != ST_READY)
         return 1;
     if (conn.role != ROLE_CONTROL) {
         // Through the proxy now: a data connection goes on as after a direct connect (an upload
@@ -733,14 +740,14 @@ int Engine::proxy_received(FtpConnection& conn, const char* data, std::size_t co
             return 1;
         conn.state = ST_READY;
     }
-    return count == 0 ? 1 : deliver_received(conn, copy.data(), count);
+    return rest.empty() ? 1 : deliver_received(conn, rest.data(), rest.size());
 }
 
 int Engine::deliver_received(FtpConnection& conn, const char* data, std::size_t count)
 {
     const std::uint32_t serial = conn.serial;
     if (conn.state == ST_PROXY)
-        return proxy_received(conn, data, count);
+        return proxy_received(conn, std::string_view(data, count));
     if (conn.file >= 0 && conn.role == ROLE_DOWNLOAD) {
         if (!write_all(conn.file, data, count)) {
             transfer_write_failed(*this, conn);
@@ -755,10 +762,9 @@ int Engine::deliver_received(FtpConnection& conn, const char* data, std::size_t 
     }
     const std::size_t limit = conn.role == ROLE_CONTROL ? MAX_CONTROL_BUFFER : MAX_LISTING_SIZE;
     if (conn.buffer.size() + count > limit) {
-        protocol_violation(*this, conn,
-                           conn.role == ROLE_CONTROL
-                               ? "The server's reply is too long; the connection was closed."
-                               : "The listing is too large; the transfer was stopped.");
+        protocol_violation(
+            *this, conn,
+            load_string(conn.role == ROLE_CONTROL ? IDS_ERR_REPLY_TOO_LONG : IDS_ERR_LISTING_TOO_LARGE));
         return -1;
     }
     conn.buffer.append(data, count);
@@ -770,8 +776,7 @@ int Engine::deliver_received(FtpConnection& conn, const char* data, std::size_t 
         if (!is_live(&conn, serial))
             return -1;
         if (conn.buffer.size() > MAX_UNTERMINATED_REPLY && conn.buffer.find('\n') == std::string::npos) {
-            protocol_violation(*this, conn,
-                               "The server sent a reply line without end; the connection was closed.");
+            protocol_violation(*this, conn, load_string(IDS_ERR_REPLY_WITHOUT_END));
             return -1;
         }
     }

@@ -97,9 +97,10 @@ public:
     bool socket_message(const Message& message);
     void timer_tick(std::uint32_t timer_id);
 
-    // Events to the shell. status() adds the leading space and cuts the text to 98 characters.
+    // Events to the shell. status() adds the leading space and cuts the text to 98 characters; its
+    // code lets a caller tell a status apart whatever language the text is in.
     void raise(std::int32_t code, FtpConnection* conn, std::int64_t number = 0, std::string_view text = {});
-    void status(FtpConnection* conn, std::string_view text);
+    void status(FtpConnection* conn, std::string_view text, EngineStatus code = STATUS_TEXT);
 
     // Rates.
     void update_rate(FtpConnection& conn);
@@ -111,6 +112,9 @@ public:
     void count_failure() { ++failure_counter_; }
     [[nodiscard]] ProxySettings& proxy() { return proxy_; }
     [[nodiscard]] const ProxySettings& proxy() const { return proxy_; }
+    // The local host name, looked up on first use and remembered (the SOCKS 4 user id when no user
+    // name is set).
+    [[nodiscard]] const std::string& host_name();
     [[nodiscard]] std::vector<char>& scratch() { return scratch_; }
     [[nodiscard]] std::uint32_t next_lookup_message();
     [[nodiscard]] std::uint64_t next_command_serial() { return ++command_serial_; }
@@ -136,7 +140,7 @@ private:
     void timeout_visit(FtpConnection& conn);
     void data_closed(FtpConnection& conn);
     int deliver_received(FtpConnection& conn, const char* data, std::size_t count);
-    int proxy_received(FtpConnection& conn, const char* data, std::size_t count);
+    int proxy_received(FtpConnection& conn, std::string_view data);
 
     std::list<std::unique_ptr<FtpConnection>> records_;
     FtpConnection* cursor_ = nullptr; // round-robin cursor; null: start at the head
@@ -154,6 +158,7 @@ private:
     std::uint32_t failure_counter_ = 0;
     bool in_guarded_close_ = false;
     ProxySettings proxy_;
+    std::string host_name_;
     std::vector<char> scratch_ = std::vector<char>(DATA_BLOCK_SIZE);
 };
 

@@ -4,6 +4,7 @@
 
 #include "platform/async_socket.h"
 #include "platform/host_lookup.h"
+#include "proxy/socks_handshake.h"
 
 #include <cstdint>
 #include <deque>
@@ -99,6 +100,13 @@ enum EngineError : std::int32_t {
     ERR_TRANSFER = 13,     // a transfer ended short of the size the server announced
 };
 
+// The number argument of EV_STATUS: which status the text reports, for callers that act on one
+// (the text itself is translated).
+enum EngineStatus : std::int32_t {
+    STATUS_TEXT = 0, // any other status
+    STATUS_HOST_NOT_FOUND = 1,
+};
+
 constexpr std::int32_t make_error_event(EngineError sub)
 {
     return EV_ERROR | (sub << 16);
@@ -160,7 +168,8 @@ struct FtpConnection {
     Role role = ROLE_NONE;
     std::uint8_t transfer_type = 0; // 0 ASCII, 1 image
     std::uint32_t busy = 0;
-    std::uint8_t proxy_stage = 0;
+    std::uint8_t proxy_stage = 0;        // the SOCKS handshake's stage while one runs
+    std::optional<SocksHandshake> socks; // the handshake with a SOCKS proxy, while it runs
     LookupHandle lookup = 0;
     std::string address_text; // dotted IPv4 address of the peer
     std::uint32_t lookup_message = 0;

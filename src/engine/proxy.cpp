@@ -4,31 +4,15 @@
 #include "engine/engine.h"
 #include "platform/socket_error.h"
 #include "platform/window.h"
-#include "settings/proxy_settings.h"
+#include "proxy/socks_handshake.h"
+#include "ui/language.h"
 
 #include <array>
-#include <cstring>
-#include <optional>
+#include <cstdlib>
 
 namespace kestovan {
 
 namespace {
-
-enum Stage : std::uint8_t {
-    STAGE_START = 0,
-    STAGE_METHOD = 1,
-    STAGE_AUTH = 2,
-    STAGE_TARGET = 3,
-    STAGE_CONNECT_REPLY = 4,
-};
-
-constexpr std::size_t SOCKS4_REPLY_SIZE = 8;
-constexpr unsigned char SOCKS4_GRANTED = 90;
-constexpr unsigned char SOCKS5_VERSION = 5;
-constexpr unsigned char SOCKS5_NO_AUTHENTICATION = 0;
-constexpr unsigned char SOCKS5_USER_PASSWORD = 2;
-constexpr std::size_t SOCKS5_MAX_CREDENTIAL = 255; // one length byte each (RFC 1929)
-constexpr std::size_t MAX_LOCAL_HOST_NAME = 90;
 
 // The target's four address bytes, each read from at most three characters of the dotted text.
 std::array<std::uint8_t, 4> address_bytes(const std::string& dotted)
@@ -55,24 +39,12 @@ std::string target_address(const FtpConnection& conn)
     return conn.role == ROLE_CONTROL ? conn.address_text : host_of(conn.host);
 }
 
-// The target port in two bytes, high byte first.
-std::string port_bytes(int port)
+SocksHandshake make_handshake(Engine& engine)
 {
-    return {static_cast<char>((port >> 8) & 0xFF), static_cast<char>(port & 0xFF)};
-}
-
-bool send_bytes(Engine& engine, FtpConnection& conn, const std::string& bytes)
-{
-    long sent = socket_send(conn.socket, bytes.data(), bytes.size());
-    if (sent == static_cast<long>(bytes.size()))
-        return true;
-    const std::uint32_t serial = conn.serial;
-    engine.status(&conn, "Request send Failed (" + std::to_string(sent) + ")");
-    if (!engine.is_live(&conn, serial))
-        return false;
-    conn.state = ST_NEW;
-    async_select(conn.socket, engine.window(), 0, 0);
-    return false;
+    const ProxySettings& proxy = engine.proxy();
+    if (proxy.type == PROXY_SOCKS4)
+        return {SocksVersion::SOCKS4, socks4_user_id(proxy.user_name, engine.host_name()), {}};
+    return {SocksVersion::SOCKS5, proxy.user_name, proxy.password};
 }
 
 bool register_read(Engine& engine, FtpConnection& conn)
@@ -87,269 +59,78 @@ bool register_read(Engine& engine, FtpConnection& conn)
 // once instead (a data connection fails its transfer), with the proxy's answer in the text.
 int refuse(Engine& engine, FtpConnection& conn, const std::string& text)
 {
-    conn.buffer.clear();
+    conn.socks.reset();
     protocol_violation(engine, conn, text);
     return -1;
 }
 
-std::string byte_text(unsigned char value)
+int send_bytes(Engine& engine, FtpConnection& conn, const std::string& bytes)
 {
-    return std::to_string(static_cast<int>(value));
-}
-
-const char* socks4_status_text(unsigned char status)
-{
-    switch (status) {
-    case 91: return "request rejected or failed";
-    case 92: return "the proxy cannot reach our identd";
-    case 93: return "identd reports another user id";
-    default: return "unknown status";
-    }
-}
-
-const char* socks5_reply_text(unsigned char code)
-{
-    switch (code) {
-    case 1: return "general failure";
-    case 2: return "not allowed by the proxy's rules";
-    case 3: return "network unreachable";
-    case 4: return "host unreachable";
-    case 5: return "connection refused";
-    case 6: return "TTL expired";
-    case 7: return "command not supported";
-    case 8: return "address type not supported";
-    default: return "unknown reply";
-    }
-}
-
-// The handshake's bytes wait in the receive buffer until a whole reply is there.
-std::size_t take_into_buffer(FtpConnection& conn, char* data, std::size_t& count)
-{
-    if (data)
-        conn.buffer.append(data, count);
-    count = 0;
-    return conn.buffer.size();
-}
-
-// Done: what followed the proxy's reply (the server's greeting, say) is handed back to the caller.
-// The buffer held less than a whole reply before this read, so the rest is a tail of `data` and
-// fits where it came from.
-void finish(FtpConnection& conn, std::size_t reply_length, char* data, std::size_t& count)
-{
-    std::string rest = conn.buffer.substr(reply_length);
-    conn.buffer.clear();
-    if (data) {
-        std::memcpy(data, rest.data(), rest.size());
-        count = rest.size();
-    }
-    conn.state = ST_READY;
-    conn.proxy_stage = STAGE_START;
-}
-
-void resolve_target(Engine& engine, FtpConnection& conn)
-{
-    conn.proxy_stage = STAGE_TARGET;
-    engine.resolve_host(conn);
-}
-
-int socks4_request(Engine& engine, FtpConnection& conn)
-{
-    if (!register_read(engine, conn))
+    const long sent = socket_send(conn.socket, bytes.data(), bytes.size());
+    if (sent == static_cast<long>(bytes.size())) {
+        conn.state = ST_PROXY;
         return 1;
-    ProxySettings& proxy = engine.proxy();
-    std::string user_id = proxy.user_name;
-    if (user_id.empty()) {
-        if (proxy.local_host_name.empty())
-            proxy.local_host_name = local_host_name().substr(0, MAX_LOCAL_HOST_NAME);
-        user_id = proxy.local_host_name;
     }
-    const auto ip = address_bytes(target_address(conn));
-    std::string request = {4, 1};
-    request += port_bytes(host_text_port(conn.host));
-    request.append(reinterpret_cast<const char*>(ip.data()), ip.size());
-    request += user_id;
-    request.push_back('\0');
-    if (!send_bytes(engine, conn, request))
-        return 1;
-    conn.state = ST_PROXY;
-    conn.proxy_stage = STAGE_CONNECT_REPLY;
-    return 1;
-}
-
-int socks4_reply(Engine& engine, FtpConnection& conn, char* data, std::size_t& count)
-{
-    // Version and status are judged as soon as they are there: a refusing proxy may close at once.
-    if (take_into_buffer(conn, data, count) < 2)
-        return 1;
-    const auto version = static_cast<unsigned char>(conn.buffer[0]);
-    const auto status = static_cast<unsigned char>(conn.buffer[1]);
-    if (version != 0 && version != 4)
-        return refuse(engine, conn,
-                      "The SOCKS 4 proxy sent an answer that is not SOCKS 4 (first byte " +
-                          byte_text(version) + ").");
-    if (status != SOCKS4_GRANTED)
-        return refuse(engine, conn,
-                      "The SOCKS 4 proxy refused the connection (status " + byte_text(status) + ": " +
-                          socks4_status_text(status) + ").");
-    if (conn.buffer.size() < SOCKS4_REPLY_SIZE)
-        return 1;
-    finish(conn, SOCKS4_REPLY_SIZE, data, count);
-    return 1;
-}
-
-int socks4_step(Engine& engine, FtpConnection& conn, char* data, std::size_t& count)
-{
-    switch (conn.proxy_stage) {
-    case STAGE_START:
-        if (conn.role == ROLE_CONTROL) {
-            resolve_target(engine, conn);
-            return 1;
-        }
-        return socks4_request(engine, conn);
-    case STAGE_TARGET: return socks4_request(engine, conn);
-    case STAGE_CONNECT_REPLY: return socks4_reply(engine, conn, data, count);
-    default: return 1;
-    }
-}
-
-int socks5_greeting(Engine& engine, FtpConnection& conn)
-{
-    if (!register_read(engine, conn))
-        return 1;
-    const ProxySettings& proxy = engine.proxy();
-    if (proxy.user_name.size() > SOCKS5_MAX_CREDENTIAL || proxy.password.size() > SOCKS5_MAX_CREDENTIAL)
-        return refuse(engine, conn, "The SOCKS 5 user name and password may have at most 255 bytes each.");
     const std::uint32_t serial = conn.serial;
-    engine.status(&conn, "Connected to " + proxy.host);
+    engine.status(&conn, format_string<IDS_STATUS_REQUEST_SEND_FAILED>(sent));
     if (!engine.is_live(&conn, serial))
         return -1;
-    conn.buffer.clear();
-    // User name and password when we have them; otherwise no authentication, so that proxies
-    // without authentication work too.
-    const char method =
-        static_cast<char>(proxy.user_name.empty() ? SOCKS5_NO_AUTHENTICATION : SOCKS5_USER_PASSWORD);
-    if (!send_bytes(engine, conn, std::string{5, 1, method}))
+    // The pump starts the record over, handshake and all.
+    conn.state = ST_NEW;
+    async_select(conn.socket, engine.window(), 0, 0);
+    return 1;
+}
+
+int carry_out(Engine& engine, FtpConnection& conn, SocksStep step, std::string* rest);
+
+int connect_target(Engine& engine, FtpConnection& conn)
+{
+    const auto port = static_cast<std::uint16_t>(host_text_port(conn.host));
+    return carry_out(engine, conn, conn.socks->connect_to(address_bytes(target_address(conn)), port),
+                     nullptr);
+}
+
+// Does what the handshake asks for next.
+int carry_out(Engine& engine, FtpConnection& conn, SocksStep step, std::string* rest)
+{
+    conn.proxy_stage = conn.socks->stage();
+    switch (step.result) {
+    case SocksResult::SEND: return send_bytes(engine, conn, step.bytes);
+    case SocksResult::NEED_TARGET: {
+        if (conn.role != ROLE_CONTROL)
+            return connect_target(engine, conn);
+        // A control connection learns the server's address itself; in stage 3 connect_name gives
+        // the server, and the lookup's end comes back to proxy_step.
+        const std::uint32_t serial = conn.serial;
+        engine.resolve_host(conn);
+        return engine.is_live(&conn, serial) ? 1 : -1;
+    }
+    case SocksResult::NEED_MORE: return 1;
+    case SocksResult::DONE:
+        conn.socks.reset();
+        conn.state = ST_READY;
+        if (rest)
+            *rest = std::move(step.bytes);
         return 1;
+    case SocksResult::REFUSED: return refuse(engine, conn, step.text);
+    }
+    return 1;
+}
+
+int start_handshake(Engine& engine, FtpConnection& conn)
+{
+    if (!register_read(engine, conn))
+        return 1;
+    conn.socks.emplace(make_handshake(engine));
     conn.state = ST_PROXY;
-    conn.proxy_stage = STAGE_METHOD;
-    return 1;
-}
-
-int socks5_connect_request(Engine& engine, FtpConnection& conn)
-{
-    const auto ip = address_bytes(target_address(conn));
-    std::string request = {5, 1, 0, 1};
-    request.append(reinterpret_cast<const char*>(ip.data()), ip.size());
-    request += port_bytes(host_text_port(conn.host));
-    if (!send_bytes(engine, conn, request))
-        return 1;
-    conn.state = ST_PROXY;
-    conn.proxy_stage = STAGE_CONNECT_REPLY;
-    return 1;
-}
-
-int socks5_after_auth(Engine& engine, FtpConnection& conn)
-{
-    conn.buffer.clear();
-    if (conn.role == ROLE_CONTROL) {
-        resolve_target(engine, conn);
-        return 1;
+    SocksStep step = conn.socks->start();
+    if (step.result == SocksResult::SEND) {
+        const std::uint32_t serial = conn.serial;
+        engine.status(&conn, format_string<IDS_STATUS_CONNECTED_TO>(engine.proxy().host));
+        if (!engine.is_live(&conn, serial))
+            return -1;
     }
-    return socks5_connect_request(engine, conn);
-}
-
-int socks5_method(Engine& engine, FtpConnection& conn, char* data, std::size_t& count)
-{
-    if (take_into_buffer(conn, data, count) < 2)
-        return 1;
-    const ProxySettings& proxy = engine.proxy();
-    const auto version = static_cast<unsigned char>(conn.buffer[0]);
-    const auto method = static_cast<unsigned char>(conn.buffer[1]);
-    if (version != SOCKS5_VERSION)
-        return refuse(engine, conn,
-                      "The SOCKS 5 proxy sent an answer that is not SOCKS 5 (version " + byte_text(version) +
-                          ").");
-    if (method == SOCKS5_NO_AUTHENTICATION)
-        return socks5_after_auth(engine, conn);
-    if (method == SOCKS5_USER_PASSWORD && proxy.user_name.empty())
-        return refuse(engine, conn, "The SOCKS 5 proxy asks for a user name and password, but none is set.");
-    if (method != SOCKS5_USER_PASSWORD)
-        return refuse(engine, conn,
-                      "The SOCKS 5 proxy accepts none of the offered authentication methods (method " +
-                          byte_text(method) + ").");
-    conn.buffer.erase(0, 2);
-    std::string auth = {1, static_cast<char>(proxy.user_name.size())};
-    auth += proxy.user_name;
-    auth.push_back(static_cast<char>(proxy.password.size()));
-    auth += proxy.password;
-    if (send_bytes(engine, conn, auth))
-        conn.proxy_stage = STAGE_AUTH;
-    return 1;
-}
-
-int socks5_auth(Engine& engine, FtpConnection& conn, char* data, std::size_t& count)
-{
-    if (take_into_buffer(conn, data, count) < 2)
-        return 1;
-    const auto status = static_cast<unsigned char>(conn.buffer[1]);
-    if (status != 0)
-        return refuse(engine, conn,
-                      "The SOCKS 5 proxy refused the user name or password (status " + byte_text(status) +
-                          ").");
-    return socks5_after_auth(engine, conn);
-}
-
-// The length of a SOCKS 5 CONNECT reply by its address type: 0 while too little has arrived to
-// tell, nullopt for an address type that does not exist.
-std::optional<std::size_t> socks5_reply_length(const std::string& buffer)
-{
-    if (buffer.size() < 5)
-        return 0;
-    std::size_t address = 0;
-    switch (static_cast<unsigned char>(buffer[3])) {
-    case 1: address = 4; break;
-    case 3: address = 1 + static_cast<unsigned char>(buffer[4]); break;
-    case 4: address = 16; break;
-    default: return std::nullopt;
-    }
-    return 4 + address + 2;
-}
-
-int socks5_connect_reply(Engine& engine, FtpConnection& conn, char* data, std::size_t& count)
-{
-    if (take_into_buffer(conn, data, count) < 2)
-        return 1;
-    const auto version = static_cast<unsigned char>(conn.buffer[0]);
-    const auto code = static_cast<unsigned char>(conn.buffer[1]);
-    if (version != SOCKS5_VERSION)
-        return refuse(engine, conn,
-                      "The SOCKS 5 proxy sent an answer that is not SOCKS 5 (version " + byte_text(version) +
-                          ").");
-    if (code != 0)
-        return refuse(engine, conn,
-                      "The SOCKS 5 proxy could not connect to the server (reply " + byte_text(code) + ": " +
-                          socks5_reply_text(code) + ").");
-    const auto length = socks5_reply_length(conn.buffer);
-    if (!length)
-        return refuse(engine, conn,
-                      "The SOCKS 5 proxy answered with an unknown address type (" +
-                          byte_text(static_cast<unsigned char>(conn.buffer[3])) + ").");
-    if (*length == 0 || conn.buffer.size() < *length)
-        return 1;
-    finish(conn, *length, data, count);
-    return 1;
-}
-
-int socks5_step(Engine& engine, FtpConnection& conn, char* data, std::size_t& count)
-{
-    switch (conn.proxy_stage) {
-    case STAGE_START: return socks5_greeting(engine, conn);
-    case STAGE_METHOD: return socks5_method(engine, conn, data, count);
-    case STAGE_AUTH: return socks5_auth(engine, conn, data, count);
-    case STAGE_TARGET: return socks5_connect_request(engine, conn);
-    case STAGE_CONNECT_REPLY: return socks5_connect_reply(engine, conn, data, count);
-    default: return 1;
-    }
+    return carry_out(engine, conn, std::move(step), nullptr);
 }
 
 } // namespace
@@ -358,9 +139,7 @@ void set_proxy(Engine& engine, int type, const std::string& host, int port, cons
                const std::string& password)
 {
     ProxySettings& proxy = engine.proxy();
-    std::string remembered = proxy.local_host_name;
     proxy = ProxySettings{};
-    proxy.local_host_name = remembered;
     if (type < PROXY_FTP || type > PROXY_SOCKS5 || host.empty())
         return;
     proxy.type = static_cast<ProxyType>(type);
@@ -372,10 +151,9 @@ void set_proxy(Engine& engine, int type, const std::string& host, int port, cons
         proxy.port = port;
 }
 
-void set_proxy(Engine& engine, const ProxyPreferences& preferences, const Settings& settings)
+void set_proxy(Engine& engine, const ProxySettings& settings)
 {
-    set_proxy(engine, preferences.type, settings.text(KEY_FHOST), settings.integer(KEY_FPORT),
-              preferences.user_name, preferences.password);
+    set_proxy(engine, settings.type, settings.host, settings.port, settings.user_name, settings.password);
 }
 
 bool is_proxied(const Engine& engine, const FtpConnection& conn)
@@ -429,24 +207,27 @@ int connect_port(const Engine& engine, const FtpConnection& conn)
     return is_proxied(engine, conn) ? engine.proxy().port : host_text_port(conn.host);
 }
 
-int proxy_step(Engine& engine, FtpConnection& conn, char* data, std::size_t& count)
+int proxy_step(Engine& engine, FtpConnection& conn)
 {
-    // Bytes before anything was asked of the proxy, or while the target is being looked up, are
-    // not SOCKS: waiting would only misread them as the answer to come.
-    if (data && count > 0 && (conn.proxy_stage == STAGE_START || conn.proxy_stage == STAGE_TARGET))
-        return refuse(engine, conn, "The proxy sent data before it was asked for anything.");
-    switch (engine.proxy().type) {
-    case PROXY_SOCKS4: return socks4_step(engine, conn, data, count);
-    case PROXY_SOCKS5: return socks5_step(engine, conn, data, count);
-    case PROXY_NONE:
-    case PROXY_FTP: return 1;
-    }
+    if (!uses_socks(engine, conn))
+        return 1;
+    if (!conn.socks)
+        return start_handshake(engine, conn);
+    if (conn.socks->stage() == SOCKS_TARGET)
+        return connect_target(engine, conn);
     return 1;
+}
+
+int proxy_step(Engine& engine, FtpConnection& conn, std::string_view received, std::string& rest)
+{
+    if (!conn.socks)
+        return 1;
+    return carry_out(engine, conn, conn.socks->receive(received), &rest);
 }
 
 int proxy_closed(Engine& engine, FtpConnection& conn)
 {
-    return refuse(engine, conn, "The proxy closed the connection before the handshake was complete.");
+    return refuse(engine, conn, SocksHandshake::closed().text);
 }
 
 } // namespace kestovan

@@ -1,43 +1,25 @@
 // Proxy and firewall traversal on the engine side: which host and port a record connects to, the
-// USER form of an FTP proxy, and the SOCKS 4 and SOCKS 5 handshakes.
+// USER form of an FTP proxy, and the engine's part in the SOCKS 4 and SOCKS 5 handshakes (the bytes
+// and the refusals are proxy/socks_handshake.h, shared with the web client).
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
+#include "proxy/proxy_record.h"
+
 #include <string>
+#include <string_view>
 
 namespace kestovan {
 
 class Engine;
-class Settings;
 struct FtpConnection;
-struct ProxyPreferences;
-
-enum ProxyType : std::uint8_t {
-    PROXY_NONE = 0,
-    PROXY_FTP = 1, // "USER user@host" through an FTP proxy
-    PROXY_SOCKS4 = 2,
-    PROXY_SOCKS5 = 3,
-};
-
-struct ProxySettings {
-    ProxyType type = PROXY_NONE;
-    std::string host;
-    int port = 21;
-    std::string user_name;
-    std::string password;
-    std::string local_host_name; // remembered after the first SOCKS 4 request that needed it
-};
 
 // Replaces the engine's proxy settings; the port becomes 21 unless a non-zero one is given. No
 // host, or a type outside 1..3, means no proxy. Records connect with the settings current when they
 // connect, so the shell calls this before each new session.
 void set_proxy(Engine& engine, int type, const std::string& host, int port, const std::string& user_name,
                const std::string& password);
-
-// The same from the stored preferences: their type, user name and password with `fhost` and
-// `fport` of the settings (see settings/proxy_settings.h for where they come from).
-void set_proxy(Engine& engine, const ProxyPreferences& preferences, const Settings& settings);
+// The same from a record (the settings layer fills one from the stored preferences).
+void set_proxy(Engine& engine, const ProxySettings& settings);
 
 // Whether a record connects to the proxy rather than to its own host.
 [[nodiscard]] bool is_proxied(const Engine& engine, const FtpConnection& conn);
@@ -52,13 +34,15 @@ void set_proxy(Engine& engine, const ProxyPreferences& preferences, const Settin
 // The port of the host text (searched from the first "//"), or 21.
 [[nodiscard]] int host_text_port(const std::string& host_text);
 
-// One step of a SOCKS handshake: at the connect (count 0) and with every read in ST_PROXY. It may
-// consume bytes from the front of `data`; `count` is updated to what is left. When the handshake
-// completes the record is in ST_READY with stage 0 and `data` holds what followed the proxy's
-// reply. A refusal, or an answer that is not SOCKS, fails the record at once with an
-// EV_ERROR/ERR_PROTOCOL text naming the proxy's answer (a data connection fails its transfer).
+// A SOCKS handshake step without received bytes: once the connect to the proxy has completed (the
+// handshake starts), and once the target's address is known (stage 3: the CONNECT request goes out).
 // Returns 1, or -1 when the record was failed or destroyed.
-int proxy_step(Engine& engine, FtpConnection& conn, char* data, std::size_t& count);
+int proxy_step(Engine& engine, FtpConnection& conn);
+// Bytes received in ST_PROXY. When the handshake completes the record is in ST_READY with stage 0 and
+// `rest` holds what followed the proxy's reply. A refusal, or an answer that is not SOCKS, fails the
+// record at once with an EV_ERROR/ERR_PROTOCOL text naming the proxy's answer (a data connection
+// fails its transfer). Returns 1, or -1 when the record was failed or destroyed.
+int proxy_step(Engine& engine, FtpConnection& conn, std::string_view received, std::string& rest);
 // The proxy closed the connection during the handshake: fails the record like a refusal; -1.
 int proxy_closed(Engine& engine, FtpConnection& conn);
 

@@ -227,6 +227,18 @@ bool write_proxy_settings(Registry& registry, int type, const std::string& http_
     return ok;
 }
 
+ProxySettings ftp_proxy_settings(const ProxyPreferences& preferences, const Settings& settings)
+{
+    ProxySettings proxy;
+    if (preferences.type >= PROXY_FTP && preferences.type <= PROXY_SOCKS5)
+        proxy.type = static_cast<ProxyType>(preferences.type);
+    proxy.host = settings.text(KEY_FHOST);
+    proxy.port = settings.integer(KEY_FPORT);
+    proxy.user_name = preferences.user_name;
+    proxy.password = preferences.password;
+    return proxy;
+}
+
 ProxyPreferences load_proxy_preferences(Settings& settings, const Registry& registry,
                                         const SystemProxy& system)
 {

@@ -2,12 +2,13 @@
 // password and HTTP proxy in the registry key shared with the maker's other programs, the FTP proxy
 // host and port in config.ini (`fhost`, `fport`), and the system's proxy, which here is built from
 // the proxy environment variables. The main window calls load_proxy_preferences at start-up, then
-// set_proxy(engine, preferences, settings) of engine/proxy.h (again when the preferences are
-// confirmed and before each new session); it calls save_proxy_preferences when the preferences are
-// confirmed and when config.ini is written, and writes config.ini from settings_for_writing.
+// hands ftp_proxy_settings(preferences, settings) to set_proxy of engine/proxy.h (again when the
+// preferences are confirmed and before each new session); it calls save_proxy_preferences when the
+// preferences are confirmed and when config.ini is written, and writes config.ini from settings_for_writing.
 #pragma once
 
 #include "platform/registry.h"
+#include "proxy/proxy_record.h"
 #include "settings/settings.h"
 
 #include <functional>
@@ -78,12 +79,16 @@ bool write_proxy_settings(Registry& registry, int type, const std::string& http_
 
 // What the Firewall/Proxy page edits besides `fhost` and `fport`, which stay in Settings.
 struct ProxyPreferences {
-    int type = 0; // ProxyType: 0 none, 1 FTP proxy, 2 SOCKS 4, 3 SOCKS 5
+    int type = 0; // ProxyType (proxy/proxy_record.h) as stored; outside 1..3 means none
     std::string user_name;
     std::string password;
     std::string http_server;
     int http_port = 0;
 };
+
+// The FTP proxy as the engine takes it: the type, user name and password of the preferences with
+// `fhost` and `fport` of the settings.
+[[nodiscard]] ProxySettings ftp_proxy_settings(const ProxyPreferences& preferences, const Settings& settings);
 
 // Start-up: when `fhost` is empty and the system proxy is enabled, `fhost` and `fport` (with type,
 // user name and password) come from read_proxy_settings for ftp; then the HTTP proxy (and again

@@ -58,7 +58,7 @@ bool WebBrowsing::start()
 {
     if (started_)
         return true;
-    started_ = client_.web_init(ctx_.window, std::string("Kestovan FTP/") + KESTOVAN_VERSION,
+    started_ = client_.web_init(ctx_.window, std::string(WEB_USER_AGENT),
                                 [this](std::int32_t code, WebRequest* request, const WebEventArg& arg) {
                                     event(code, request, arg);
                                 }) == 1;

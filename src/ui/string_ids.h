@@ -198,12 +198,55 @@ constexpr int IDS_STATUS_HOST_NOT_FOUND = 2006;
 constexpr int IDS_STATUS_NO_SOCKET_WAITING = 2007;
 constexpr int IDS_STATUS_ADDRESS_TRANSLATION = 2008;
 constexpr int IDS_STATUS_REQUEST_SEND_FAILED = 2009;
+// The engine's texts of other roles: a status the shell also logs, its own refusals, log lines and
+// the reasons a transfer failed.
+constexpr int IDS_STATUS_CONNECTED_TO = 2010;
+constexpr int IDS_STATUS_LISTENER_WINSOCK_ERROR = 2011;
+constexpr int IDS_ERR_ARGUMENT_LINE_BREAK = 2012;
+constexpr int IDS_LOG_ACTIVE_THROUGH_SOCKS = 2013;
+constexpr int IDS_LOG_DATA_FROM_STRANGER = 2014;
+constexpr int IDS_ERR_PASV_NO_ADDRESS = 2015;
+constexpr int IDS_LOG_PASV_OTHER_ADDRESS = 2016;
+constexpr int IDS_ERR_READ_LOCAL_FILE = 2017;
+constexpr int IDS_ERR_TRANSFER_INCOMPLETE = 2018;
+constexpr int IDS_ERR_DATA_CONNECTION_FAILED = 2019;
+constexpr int IDS_ERR_WRITE_LOCAL_FILE = 2020;
+constexpr int IDS_ERR_TRANSFER_TIMED_OUT = 2021;
+constexpr int IDS_ERR_REPLY_TOO_LONG = 2022;
+constexpr int IDS_ERR_LISTING_TOO_LARGE = 2023;
+constexpr int IDS_ERR_REPLY_WITHOUT_END = 2024;
 
-// Proxy and firewall choices (2100-2149)
+// Proxy and firewall choices and the SOCKS handshake (2100-2149)
 constexpr int IDS_PROXY_NONE = 2100;
 constexpr int IDS_PROXY_FTP_SERVER = 2101;
 constexpr int IDS_PROXY_SOCKS4 = 2102;
 constexpr int IDS_PROXY_SOCKS5 = 2103;
+// Refusals of the SOCKS handshake (proxy/socks_handshake.h); the lower-case texts name a proxy's
+// status or reply code inside them.
+constexpr int IDS_SOCKS4_NOT_SOCKS4 = 2110;
+constexpr int IDS_SOCKS4_REFUSED = 2111;
+constexpr int IDS_SOCKS4_STATUS_REJECTED = 2112;
+constexpr int IDS_SOCKS4_STATUS_NO_IDENTD = 2113;
+constexpr int IDS_SOCKS4_STATUS_OTHER_USER = 2114;
+constexpr int IDS_SOCKS4_STATUS_UNKNOWN = 2115;
+constexpr int IDS_SOCKS5_CREDENTIALS_TOO_LONG = 2116;
+constexpr int IDS_SOCKS5_NOT_SOCKS5 = 2117;
+constexpr int IDS_SOCKS5_NO_CREDENTIALS = 2118;
+constexpr int IDS_SOCKS5_NO_METHOD = 2119;
+constexpr int IDS_SOCKS5_AUTH_REFUSED = 2120;
+constexpr int IDS_SOCKS5_CONNECT_FAILED = 2121;
+constexpr int IDS_SOCKS5_REPLY_GENERAL_FAILURE = 2122;
+constexpr int IDS_SOCKS5_REPLY_NOT_ALLOWED = 2123;
+constexpr int IDS_SOCKS5_REPLY_NETWORK_UNREACHABLE = 2124;
+constexpr int IDS_SOCKS5_REPLY_HOST_UNREACHABLE = 2125;
+constexpr int IDS_SOCKS5_REPLY_CONNECTION_REFUSED = 2126;
+constexpr int IDS_SOCKS5_REPLY_TTL_EXPIRED = 2127;
+constexpr int IDS_SOCKS5_REPLY_COMMAND_NOT_SUPPORTED = 2128;
+constexpr int IDS_SOCKS5_REPLY_ADDRESS_TYPE_NOT_SUPPORTED = 2129;
+constexpr int IDS_SOCKS5_REPLY_UNKNOWN = 2130;
+constexpr int IDS_SOCKS5_UNKNOWN_ADDRESS_TYPE = 2131;
+constexpr int IDS_SOCKS_DATA_UNASKED = 2132;
+constexpr int IDS_SOCKS_CLOSED = 2133;
 
 // Transfer queue and config.ini (3000-3099)
 constexpr int IDS_DLG_BATCH_TRANSFER = 3000;
@@ -428,5 +471,23 @@ constexpr int IDS_WEB_ADDRESS_TRANSLATION = 10000;
 constexpr int IDS_WEB_REQUEST_SEND_FAILED = 10001;
 constexpr int IDS_WEB_OUT_OF_MEMORY = 10002;
 constexpr int IDS_WEB_NO_SOCKET = 10003;
+// The web client's status texts and the reasons a fetch failed.
+constexpr int IDS_WEB_HOST_NOT_FOUND = 10004;
+constexpr int IDS_WEB_DOWNLOADING = 10005;
+constexpr int IDS_WEB_SOCKS_SEND_FAILED = 10006;
+constexpr int IDS_WEB_NOT_HTTP_ADDRESS = 10007;
+constexpr int IDS_WEB_TIMED_OUT = 10008;
+constexpr int IDS_WEB_SOCKET_ERROR = 10009;
+constexpr int IDS_WEB_PROXY_NOT_PERMITTED = 10010;
+constexpr int IDS_WEB_SOCKS4_NO_HTTPS = 10011;
+constexpr int IDS_WEB_HOST_NOT_PERMITTED = 10012;
+constexpr int IDS_WEB_HEADERS_WITHOUT_END = 10013;
+constexpr int IDS_WEB_CREATE_FILE = 10014;
+constexpr int IDS_WEB_WRITE_FILE = 10015;
+constexpr int IDS_WEB_PAGE_TOO_LARGE = 10016;
+constexpr int IDS_WEB_NO_ANSWER = 10017;
+constexpr int IDS_WEB_BODY_CUT_SHORT = 10018;
+constexpr int IDS_WEB_NOT_HTTP_ANSWER = 10019;
+constexpr int IDS_WEB_STATUS_CODE = 10020;
 
 } // namespace kestovan

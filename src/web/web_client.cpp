@@ -2,6 +2,7 @@
 
 #include "platform/clock.h"
 #include "platform/window.h"
+#include "ui/language.h"
 #include "web/http_text.h"
 #include "web/web_https.h"
 
@@ -94,14 +95,14 @@ WebRequest* WebClient::web_fetch(const std::string& url, std::optional<std::stri
     if (!window_)
         return nullptr;
     if ((!is_http_url(url) && !is_https_url(url)) || !is_safe_url(url)) {
-        last_error_ = "Only http:// and https:// addresses can be fetched: '" + url.substr(0, 200) + "'";
+        last_error_ = format_string<IDS_WEB_NOT_HTTP_ADDRESS>(url.substr(0, 200));
         raise(WEB_EV_ERROR, nullptr, 0, last_error_);
         return nullptr;
     }
     auto record = std::make_unique<WebRequest>();
     record->serial = ++serial_counter_;
     record->url = url;
-    record->status_text = "Downloading";
+    record->status_text = load_string(IDS_WEB_DOWNLOADING);
     record->destination = std::move(destination);
     record->byte_limit = std::max<std::int64_t>(byte_limit, 0);
     record->owner = owner;
@@ -316,7 +317,7 @@ void WebClient::timeout_tick()
         if ((connecting && request->idle_count > WEB_CONNECT_IDLE_LIMIT) ||
             request->idle_count > WEB_IDLE_LIMIT) {
             request->result_flags |= WEB_TIMED_OUT | WEB_FAILED;
-            error(*request, "The request to " + url_host_port(request->url) + " timed out.");
+            error(*request, format_string<IDS_WEB_TIMED_OUT>(url_host_port(request->url)));
             if (is_live(request, serial))
                 end_request(*request, false);
             timed_out = true;

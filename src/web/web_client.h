@@ -9,6 +9,7 @@
 #pragma once
 
 #include "platform/message.h"
+#include "ui/string_table.h"
 #include "web/web_request.h"
 
 #include <cstdint>
@@ -48,6 +49,10 @@ constexpr std::size_t MAX_PAGE_SIZE = 64 * 1024 * 1024;
 constexpr std::size_t WEB_PAGE_READ_SIZE = 64 * 1024;
 constexpr std::size_t WEB_FILE_READ_SIZE = 256 * 1024;
 constexpr std::size_t MAX_WEB_STATUS_TEXT = 98;
+
+// The User-Agent of every request, from the window and the command-line client alike: the
+// application title, untranslated, since servers read it and not the user.
+inline constexpr std::string_view WEB_USER_AGENT = *english_text(IDS_APP_TITLE);
 
 // The proxy types of the shared proxy settings; SOCKS types tunnel, any other type with a host is
 // an HTTP proxy.
@@ -157,11 +162,10 @@ private:
 
     // web_socks.cpp: the SOCKS 4 and SOCKS 5 handshakes with the proxy.
     void socks_start(WebRequest& request);
-    void socks_continue(WebRequest& request);
-    void socks_receive(WebRequest& request, const char* data, std::size_t count);
     void socks_target_resolved(WebRequest& request);
-    void socks_send(WebRequest& request, const std::string& bytes);
-    void socks_done(WebRequest& request);
+    void socks_receive(WebRequest& request, std::string_view data);
+    void socks_carry_out(WebRequest& request, SocksStep step);
+    void socks_done(WebRequest& request, const std::string& rest);
 
     std::list<std::unique_ptr<WebRequest>> requests_;
     WebRequest* cursor_ = nullptr; // round-robin cursor; null: start at the head

@@ -1,6 +1,7 @@
 // Starting a request: the host to look up, the lookup, the connect and the request text.
 #include "platform/socket_error.h"
 #include "platform/window.h"
+#include "ui/language.h"
 #include "web/http_text.h"
 #include "web/web_client.h"
 
@@ -12,7 +13,7 @@ bool WebClient::open_socket(WebRequest& request)
     request.socket = socket_open();
     if (request.socket)
         return true;
-    last_error_ = "Unable to get socket.";
+    last_error_ = load_string(IDS_WEB_NO_SOCKET);
     status(request, last_error_);
     return false;
 }
@@ -27,7 +28,7 @@ void WebClient::start_request(WebRequest& request)
             return;
     }
     // Through a proxy the proxy is looked up first; a SOCKS handshake looks up the server itself.
-    const bool to_proxy = !proxy_.host.empty() && request.proxy_stage == 0;
+    const bool to_proxy = !proxy_.host.empty() && !request.socks;
     resolve(request, to_proxy ? proxy_.host : url_host_port(request.url));
 }
 
@@ -36,7 +37,7 @@ void WebClient::resolve(WebRequest& request, const std::string& host_port)
     if (is_numeric_host(host_port)) {
         request.address_text = host_port.substr(0, host_port.find(':'));
         request.state = WST_RESOLVED;
-        if (request.proxy_stage != 0)
+        if (request.socks)
             socks_target_resolved(request);
         else
             connect(request);
@@ -47,9 +48,8 @@ void WebClient::resolve(WebRequest& request, const std::string& host_port)
     // The port is no part of the name: "localhost:8080" is looked up as "localhost".
     const std::string name = host_port.substr(0, host_port.find(':'));
     request.lookup = async_get_host_by_name(*window_, request.lookup_message, name);
-    if (!request.lookup) {
-        fail(request, "Host Not Found");
-    }
+    if (!request.lookup)
+        fail(request, load_string(IDS_WEB_HOST_NOT_FOUND));
 }
 
 bool WebClient::on_lookup(const Message& m)
@@ -66,7 +66,7 @@ bool WebClient::on_lookup(const Message& m)
     if (async_error(m) != 0) {
         release_lookup(handle);
         const std::uint32_t serial = request->serial;
-        status(*request, "Host Not Found");
+        status(*request, load_string(IDS_WEB_HOST_NOT_FOUND));
         if (!is_live(request, serial))
             return true;
         request->result_flags |= WEB_FAILED;
@@ -82,7 +82,7 @@ bool WebClient::on_lookup(const Message& m)
             return true;
     }
     request->state = WST_RESOLVED;
-    if (request->proxy_stage != 0)
+    if (request->socks)
         socks_target_resolved(*request);
     else
         connect(*request);
@@ -98,7 +98,7 @@ void WebClient::connect(WebRequest& request)
     const int port = proxy_.host.empty() ? url_port(request.url) : proxy_.port;
     const auto ip = parse_dotted(request.address_text);
     if (!ip || port <= 0 || port > 65535) {
-        fail(request, "Address Translation Error");
+        fail(request, load_string(IDS_WEB_ADDRESS_TRANSLATION));
         return;
     }
     request.peer_address = SocketAddress{*ip, static_cast<std::uint16_t>(port)};
@@ -148,7 +148,7 @@ void WebClient::send_request(WebRequest& request)
     const long sent = socket_send(request.socket, text.data(), text.size());
     if (sent != static_cast<long>(text.size())) {
         const std::uint32_t serial = request.serial;
-        status(request, "Request Send failed (" + std::to_string(sent) + ")");
+        status(request, format_string<IDS_WEB_REQUEST_SEND_FAILED>(sent));
         if (!is_live(&request, serial))
             return;
         async_select(request.socket, window_, 0, 0);
@@ -167,8 +167,7 @@ void WebClient::socket_failure(WebRequest& request, int error_number)
     raise(WEB_EV_SOCKET_ERROR, &request, error_number);
     if (!is_live(&request, serial))
         return;
-    request.error_text =
-        "Socket error " + std::to_string(error_number) + " (" + url_host_port(request.url) + ")";
+    request.error_text = format_string<IDS_WEB_SOCKET_ERROR>(error_number, url_host_port(request.url));
     request.result_flags |= WEB_SOCKET_ERROR | WEB_FAILED;
     end_request(request, false);
 }

@@ -1,6 +1,7 @@
 #include "web/web_https.h"
 
 #include "platform/connect_guard.h"
+#include "ui/language.h"
 #include "web/http_text.h"
 #include "web/web_client.h"
 
@@ -71,11 +72,11 @@ bool HttpsFetcher::apply_proxy(WebRequest& request)
         return true;
     }
     if (!ConnectGuard::permit_lookup(proxy.host)) {
-        client_.fail(request, "The proxy " + proxy.host + " may not be reached from here.");
+        client_.fail(request, format_string<IDS_WEB_PROXY_NOT_PERMITTED>(proxy.host));
         return false;
     }
     if (proxy.type == WEB_PROXY_SOCKS4) {
-        client_.fail(request, "A SOCKS 4 proxy cannot carry https:// requests.");
+        client_.fail(request, load_string(IDS_WEB_SOCKS4_NO_HTTPS));
         return false;
     }
     const auto type = proxy.type == WEB_PROXY_SOCKS5 ? QNetworkProxy::Socks5Proxy : QNetworkProxy::HttpProxy;
@@ -97,12 +98,12 @@ void HttpsFetcher::start(WebRequest& request)
     // Qt looks names up and connects by itself, so the guard is asked here, for every address.
     const std::string host = url_host(request.url);
     if (!ConnectGuard::permit_lookup(host)) {
-        client_.fail(request, "The host " + host + " may not be reached from here.");
+        client_.fail(request, format_string<IDS_WEB_HOST_NOT_PERMITTED>(host));
         return;
     }
     const QUrl url(QString::fromUtf8(request.url.data(), static_cast<qsizetype>(request.url.size())));
     if (!url.isValid() || url.host().isEmpty()) {
-        client_.fail(request, "Address Translation Error");
+        client_.fail(request, load_string(IDS_WEB_ADDRESS_TRANSLATION));
         return;
     }
     if (!apply_proxy(request))

@@ -1,6 +1,7 @@
 // The response: receiving into the buffer or the destination file, the headers, the end of a
 // request, redirections and the proxy's request for authentication.
 #include "platform/socket_error.h"
+#include "ui/language.h"
 #include "web/http_text.h"
 #include "web/web_client.h"
 #include "web/web_https.h"
@@ -55,6 +56,8 @@ bool WebClient::on_read(const Message& m)
     }
     if (select_event(m) & FD_READ)
         receive(*request);
+    else if ((select_event(m) & FD_CLOSE) && request->socks)
+        fail(*request, SocksHandshake::closed().text);
     else if (select_event(m) & FD_CLOSE)
         end_request(*request, true);
     return true;
@@ -81,8 +84,8 @@ void WebClient::receive(WebRequest& request)
     }
     if (got == 0)
         return; // the close notification follows
-    if (request.proxy_stage != 0) {
-        socks_receive(request, scratch_.data(), static_cast<std::size_t>(got));
+    if (request.socks) {
+        socks_receive(request, std::string_view(scratch_.data(), static_cast<std::size_t>(got)));
         return;
     }
     const std::uint32_t serial = request.serial;
@@ -127,8 +130,7 @@ bool WebClient::headers_complete(WebRequest& request)
     const auto end = find_header_end(request.buffer);
     if (!end) {
         if (request.buffer.size() > MAX_RESPONSE_HEADERS) {
-            fail(request, "The server sent more than " + std::to_string(MAX_RESPONSE_HEADERS / 1024) +
-                              " KiB of headers without an end; the request was stopped.");
+            fail(request, format_string<IDS_WEB_HEADERS_WITHOUT_END>(MAX_RESPONSE_HEADERS / 1024));
             return false;
         }
         return true;
@@ -153,7 +155,7 @@ bool WebClient::headers_complete(WebRequest& request)
         return true;
     request.file = ::open(request.destination->c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (request.file < 0) {
-        fail(request, "Unable to create file '" + *request.destination + "' (" + std::strerror(errno) + ")");
+        fail(request, format_string<IDS_WEB_CREATE_FILE>(*request.destination, std::strerror(errno)));
         return false;
     }
     std::string body = request.buffer.substr(*end);
@@ -166,16 +168,15 @@ bool WebClient::write_body(WebRequest& request, const char* data, std::size_t co
 {
     if (request.file >= 0) {
         if (!write_all(request.file, data, count)) {
-            fail(request, "Unable to write file '" + request.destination.value_or("") + "' (" +
-                              std::strerror(errno) + ")");
+            fail(request,
+                 format_string<IDS_WEB_WRITE_FILE>(request.destination.value_or(""), std::strerror(errno)));
             return false;
         }
         request.body_written += static_cast<std::int64_t>(count);
         return true;
     }
     if (request.buffer.size() + count > MAX_PAGE_SIZE) {
-        fail(request, "Error TH112: Out of memory (the page is larger than " +
-                          std::to_string(MAX_PAGE_SIZE / (1024 * 1024)) + " MiB)");
+        fail(request, format_string<IDS_WEB_PAGE_TOO_LARGE>(MAX_PAGE_SIZE / (1024 * 1024)));
         return false;
     }
     request.buffer.append(data, count);
@@ -198,7 +199,7 @@ void WebClient::judge(WebRequest& request)
     if (request.bytes_received == 0) {
         request.result_flags |= WEB_FAILED;
         if (request.error_text.empty())
-            request.error_text = "The server closed the connection without an answer.";
+            request.error_text = load_string(IDS_WEB_NO_ANSWER);
         return;
     }
     if (is_success(code)) {
@@ -207,8 +208,7 @@ void WebClient::judge(WebRequest& request)
         if (request.has_content_length && body < request.content_length && !limited) {
             // A body cut short is a failure, not a smaller file.
             request.result_flags |= WEB_FAILED;
-            request.error_text = "The transfer ended after " + std::to_string(body) + " of " +
-                                 std::to_string(request.content_length) + " bytes.";
+            request.error_text = format_string<IDS_WEB_BODY_CUT_SHORT>(body, request.content_length);
         }
         return;
     }
@@ -218,7 +218,7 @@ void WebClient::judge(WebRequest& request)
     }
     request.result_flags |= WEB_FAILED;
     request.error_text =
-        code == 0 ? "The server's answer is not HTTP." : "The server answered " + std::to_string(code) + ".";
+        code == 0 ? load_string(IDS_WEB_NOT_HTTP_ANSWER) : format_string<IDS_WEB_STATUS_CODE>(int{code});
 }
 
 void WebClient::end_request(WebRequest& request, bool judge_status)
@@ -293,7 +293,7 @@ void WebClient::restart(WebRequest& request, std::string url)
     request.bytes_received = 0;
     request.body_written = 0;
     request.idle_count = 0;
-    request.proxy_stage = 0;
+    request.socks.reset();
     request.finished = false;
     request.error_text.clear();
     ++request.redirections;

@@ -4,6 +4,7 @@
 
 #include "platform/async_socket.h"
 #include "platform/host_lookup.h"
+#include "proxy/socks_handshake.h"
 
 #include <cstdint>
 #include <functional>
@@ -84,8 +85,8 @@ struct WebRequest {
     std::uint8_t idle_count = 0;
     std::uint16_t result_flags = 0;
     bool finished = false;
-    std::uint8_t proxy_stage = 0; // of the SOCKS handshake
-    bool https = false;           // fetched through the TLS-capable client
+    std::optional<SocksHandshake> socks; // the handshake with a SOCKS proxy, while it runs
+    bool https = false;                  // fetched through the TLS-capable client
     // Ours: every byte of the response received so far (headers included), in 64 bits, and the
     // last error text shown for this request.
     std::int64_t bytes_received = 0;

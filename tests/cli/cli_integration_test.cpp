@@ -101,11 +101,15 @@ INSTANTIATE_TEST_SUITE_P(Servers, Cli, ::testing::Values(Kind::Vsftpd, Kind::Pyf
                              return info.param == Kind::Vsftpd ? "Vsftpd" : "Pyftpdlib";
                          });
 
-TEST(CliWithoutServer, ARefusedConnectionAndAListingFile)
+TEST(CliWithoutServer, ARefusedConnectionAnUnknownHostAndAListingFile)
 {
     CliRun refused = run_cli({"ls", "ftp://u:p@127.0.0.1:1/"});
     EXPECT_NE(refused.status, 0);
     EXPECT_NE(refused.err.find("10061"), std::string::npos) << refused.err;
+
+    CliRun unknown = run_cli({"ls", "ftp://u:p@no-such-host.invalid/"});
+    EXPECT_NE(unknown.status, 0);
+    EXPECT_NE(unknown.err.find("Host Not Found: no-such-host.invalid"), std::string::npos) << unknown.err;
 
     QTemporaryDir dir;
     const std::string path = dir.filePath("listing.txt").toStdString();

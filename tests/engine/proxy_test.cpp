@@ -5,7 +5,6 @@
 #include "engine/control_channel.h"
 #include "platform/connect_guard.h"
 #include "platform/host_lookup.h"
-#include "settings/proxy_settings.h"
 #include "support/engine_harness.h"
 #include "support/scripted_ftp_server.h"
 #include "support/test_files.h"
@@ -429,24 +428,10 @@ TEST(SetProxy, ReplacesEverythingAndFallsBackToNoProxyOrPort21)
     EXPECT_EQ(h.engine.proxy().password, "");
     set_proxy(h.engine, PROXY_FTP, "fw", 70000, "", "");
     EXPECT_EQ(h.engine.proxy().port, 21) << "a port that does not fit in 16 bits is not used";
-    set_proxy(h.engine, PROXY_SOCKS5, "", 1080, "u", "p");
+    set_proxy(h.engine, ProxySettings{PROXY_SOCKS5, "", 1080, "u", "p"});
     EXPECT_EQ(h.engine.proxy().type, PROXY_NONE) << "no host, no proxy";
     set_proxy(h.engine, 7, "fw", 1080, "", "");
     EXPECT_EQ(h.engine.proxy().type, PROXY_NONE);
-}
-
-TEST(SetProxy, FromThePreferencesTakesTheHostAndPortFromFhostAndFport)
-{
-    EngineHarness h;
-    Settings settings;
-    settings.set_text(KEY_FHOST, "fw");
-    settings.set_integer(KEY_FPORT, 1080);
-    set_proxy(h.engine, ProxyPreferences{PROXY_SOCKS5, "u", "p", "web", 8080}, settings);
-    EXPECT_EQ(h.engine.proxy().type, PROXY_SOCKS5);
-    EXPECT_EQ(h.engine.proxy().host, "fw");
-    EXPECT_EQ(h.engine.proxy().port, 1080);
-    EXPECT_EQ(h.engine.proxy().user_name, "u");
-    EXPECT_EQ(h.engine.proxy().password, "p");
 }
 
 } // namespace

@@ -208,6 +208,21 @@ TEST_F(RegistryTest, StartUpTakesTheSystemFtpProxyOnlyWhenFhostIsEmpty)
     EXPECT_EQ(off.text(KEY_FHOST), "");
 }
 
+TEST(FtpProxySettings, TakeTypeAndCredentialsFromThePreferencesAndHostAndPortFromFhostAndFport)
+{
+    Settings settings;
+    settings.set_text(KEY_FHOST, "fw");
+    settings.set_integer(KEY_FPORT, 1080);
+    const ProxySettings proxy =
+        ftp_proxy_settings(ProxyPreferences{PROXY_SOCKS5, "u", "p", "web", 8080}, settings);
+    EXPECT_EQ(proxy.type, PROXY_SOCKS5);
+    EXPECT_EQ(proxy.host, "fw");
+    EXPECT_EQ(proxy.port, 1080);
+    EXPECT_EQ(proxy.user_name, "u");
+    EXPECT_EQ(proxy.password, "p");
+    EXPECT_EQ(ftp_proxy_settings(ProxyPreferences{7, "u", "p", "", 0}, settings).type, PROXY_NONE);
+}
+
 TEST_F(RegistryTest, SavingStoresTheSystemsHttpProxyAsAnEmptyValueUnlessAUserIsSet)
 {
     ASSERT_TRUE(save_proxy_preferences(registry, SYSTEM, ProxyPreferences{1, "", "", "web", 8080}));

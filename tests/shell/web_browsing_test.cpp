@@ -1,5 +1,6 @@
 // URL profiles and web links in the shell: a URL profile's page becomes web-link children with a
-// Tasks row, a web link downloads into the local folder, and unusable link names are refused.
+// Tasks row, a web link downloads into the local folder, unusable link names are refused, and the
+// window and the command-line client send the same User-Agent.
 #include "profiles/profile_tree.h"
 #include "profiles/site_profile.h"
 #include "settings/browser.h"
@@ -8,7 +9,11 @@
 #include "shell/shell_harness.h"
 #include "shell/task_rows.h"
 #include "shell/web_browsing.h"
+#include "support/cli_process.h"
 #include "support/http_servers.h"
+#include "support/scripted_http_server.h"
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +133,35 @@ TEST(WebBrowsingOnAServer, RefreshFetchesAUrlProfilesPageAgainAndRebuildsItsLink
     ASSERT_TRUE(h.wait([&] { return page.children.size() == 2; }, 10000));
     EXPECT_EQ(page.children[0]->name, "two.zip");
     EXPECT_EQ(page.children[1]->name, "three.zip");
+}
+
+std::string user_agent_line(const std::string& request)
+{
+    const auto start = request.find("\r\nUser-Agent:");
+    return start == std::string::npos
+               ? ""
+               : request.substr(start + 2, request.find("\r\n", start + 2) - start - 2);
+}
+
+TEST(WebBrowsingOnAServer, TheWindowAndTheCommandLineClientIntroduceThemselvesAlike)
+{
+    test::ScriptedHttpServer server;
+    server.accept().expect_request().respond(200, {}, "<a href=a.zip>a</a>").close();
+    server.accept().expect_request().respond(200, {}, "a").close();
+    server.start();
+    WebShell h;
+    DirEntry& page = h.add_url_profile("Page", server.url("/index.html"));
+    h.shell->web().fetch_page(page);
+    ASSERT_TRUE(h.wait([&] { return !h.shell->web().fetching(page); }, 10000));
+    QTemporaryDir dir;
+    const test::CliRun run =
+        test::run_cli({"fetch", QString::fromStdString(server.url("/a.zip")), dir.filePath("a.zip")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    ASSERT_TRUE(server.wait_done(5000)) << server.failure();
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(user_agent_line(requests[0]), "User-Agent: Kestovan FTP");
+    EXPECT_EQ(user_agent_line(requests[1]), user_agent_line(requests[0]));
 }
 
 struct RecordingLauncher : Launcher {

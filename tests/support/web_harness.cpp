@@ -8,7 +8,7 @@ namespace kestovan::test {
 
 WebHarness::WebHarness(int timeout_ms)
 {
-    client.web_init(window, "Kestovan FTP",
+    client.web_init(window, std::string(WEB_USER_AGENT),
                     [this](std::int32_t code, WebRequest* request, const WebEventArg& arg) {
                         events.push_back(WebRecordedEvent{code, request, arg.number, std::string(arg.text)});
                     });
