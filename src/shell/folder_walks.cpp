@@ -44,15 +44,6 @@ bool may_enter(FolderWalkGuard& guard, const std::string& path, int depth, Trans
 
 } // namespace
 
-struct FolderWalks::Removal {
-    std::string path;
-    int pending = 0; // sub-folders not yet removed
-    std::shared_ptr<Removal> parent;
-    std::function<void(bool)> removed; // the top folder only
-    FolderWalkGuard* guard = nullptr;
-    std::shared_ptr<FolderWalkGuard> own_guard;
-};
-
 EntryChain FolderWalks::parse_received(FtpConnection& conn, DirEntry* node, const std::string& remote_path)
 {
     const FtpConnection* data = conn.data_connection;
@@ -173,6 +164,12 @@ void FolderWalks::upload_folder(FtpConnection& conn, const std::shared_ptr<Folde
     for (const UploadStep& step :
          plan_folder_upload(*rows, remote_path, walk->name_case, ctx_.rename_rules)) {
         const std::string remote_name = step.remote_path.substr(step.remote_path.rfind('/') + 1);
+        // A symbolic link inside the chosen folder may lead anywhere (a link to ~/.ssh in a project
+        // folder): nothing outside the chosen folder is read.
+        if (!stays_inside(walk->root, step.local_path)) {
+            steps_.log(&conn, format_string<IDS_LOG_LINK_OUTSIDE>(step.local_path, walk->root));
+            continue;
+        }
         if (step.kind == UploadStep::Kind::STORE) {
             send_stor(ctx_.engine, &conn, step.local_path, step.remote_path, ctx_.binary(),
                       steps_.upload_done(record, live_node, remote_name, step.local_path, true));
@@ -203,71 +200,6 @@ FtpCommand* FolderWalks::send_remove_folder(FtpConnection& conn, const std::stri
         return send_rmd(ctx_.engine, &conn, path.substr(slash + 1), std::move(done));
     }
     return send_rmd(ctx_.engine, &conn, path, std::move(done));
-}
-
-void FolderWalks::remove_folder(FtpConnection& conn, const std::string& remote_path,
-                                std::function<void(bool)> removed)
-{
-    auto removal = std::make_shared<Removal>();
-    removal->path = remote_path;
-    removal->removed = std::move(removed);
-    removal->own_guard = std::make_shared<FolderWalkGuard>();
-    removal->guard = removal->own_guard.get();
-    empty_folder(conn, removal, 0);
-}
-
-void FolderWalks::empty_folder(FtpConnection& conn, const std::shared_ptr<Removal>& removal, int depth)
-{
-    if (!may_enter(*removal->guard, removal->path, depth, steps_, conn)) {
-        remove_emptied(conn, removal);
-        return;
-    }
-    request_listing(ctx_.engine, &conn, removal->path, [this, removal, depth](FtpConnection& c, bool ok) {
-        removal_listed(c, removal, depth, ok);
-        return 1;
-    });
-}
-
-void FolderWalks::removal_listed(FtpConnection& conn, const std::shared_ptr<Removal>& removal, int depth,
-                                 bool ok)
-{
-    if (ok) {
-        for (const auto& entry : parse_received(conn, nullptr, removal->path)) {
-            // A name that is not a plain name could address something outside the folder.
-            if (!is_safe_local_name(entry->name)) {
-                steps_.log(&conn, format_string<IDS_LOG_NAME_REFUSED>(entry->name));
-                continue;
-            }
-            const std::string path = join_remote(removal->path, entry->name);
-            if (entry->kind == KIND_FOLDER) {
-                auto child = std::make_shared<Removal>();
-                child->path = path;
-                child->parent = removal;
-                child->guard = removal->guard;
-                child->own_guard = removal->own_guard;
-                ++removal->pending;
-                empty_folder(conn, child, depth + 1);
-            } else if (entry->kind != KIND_PARENT) {
-                // Files and links: a link goes itself, what it points to stays.
-                send_dele(ctx_.engine, &conn, path);
-            }
-            if (!ctx_.engine.is_live_connection(&conn))
-                return;
-        }
-    }
-    if (removal->pending == 0)
-        remove_emptied(conn, removal);
-}
-
-void FolderWalks::remove_emptied(FtpConnection& conn, const std::shared_ptr<Removal>& removal)
-{
-    send_remove_folder(conn, removal->path, [this, removal](FtpConnection& c, bool ok) {
-        if (removal->removed)
-            removal->removed(ok);
-        if (auto parent = removal->parent; parent && --parent->pending == 0)
-            remove_emptied(c, parent);
-        return 1;
-    });
 }
 
 } // namespace kestovan

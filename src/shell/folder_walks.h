@@ -15,7 +15,7 @@ namespace kestovan {
 
 // What one walk shares across its completions.
 struct FolderWalk {
-    std::string root;      // the local folder the user chose: nothing is written outside it
+    std::string root;      // the local folder the user chose: nothing is written or read outside it
     FolderWalkGuard guard; // remote paths listed (downloads) or local folders read (uploads)
     std::string mask;      // uploads: the local mask for files
     std::uint8_t name_case = 0;
@@ -34,19 +34,14 @@ public:
     // been asked for with MKD; node is the remote folder's tree node when known.
     void upload_folder(FtpConnection& conn, const std::shared_ptr<FolderWalk>& walk, DirEntry* node,
                        const std::string& local_folder, const std::string& remote_path, int depth);
-    // Empties the remote folder and removes it; removed(ok) reports the folder's own RMD.
-    void remove_folder(FtpConnection& conn, const std::string& remote_path,
-                       std::function<void(bool)> removed);
-    // RMD of path; a path with a blank is entered first (its parent) and removed by its last segment.
+    // RMD of path (the folder's content is not removed first: a server refuses a folder that is not
+    // empty, and says so in the session log); a path with a blank is entered first (its parent) and
+    // removed by its last segment.
     FtpCommand* send_remove_folder(FtpConnection& conn, const std::string& path, CommandCallback done);
 
 private:
-    struct Removal;
     void folder_listed(FtpConnection& conn, const std::shared_ptr<FolderWalk>& walk, DirEntry* node,
                        const std::string& remote_path, const std::string& local_folder, int depth, bool ok);
-    void empty_folder(FtpConnection& conn, const std::shared_ptr<Removal>& removal, int depth);
-    void removal_listed(FtpConnection& conn, const std::shared_ptr<Removal>& removal, int depth, bool ok);
-    void remove_emptied(FtpConnection& conn, const std::shared_ptr<Removal>& removal);
     // The entries of a listing that conn received for remote_path (merged into node when it is alive).
     EntryChain parse_received(FtpConnection& conn, DirEntry* node, const std::string& remote_path);
     ShellContext& ctx_;

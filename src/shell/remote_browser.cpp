@@ -148,8 +148,12 @@ void RemoteBrowser::select_node(DirEntry* node)
     if (ctx_.shown_folder && ctx_.shown_folder != node)
         ctx_.previous_folder = ctx_.shown_folder;
     ctx_.selected = node;
-    if (ctx_.profile_of(node))
+    if (SiteProfile* profile = ctx_.profile_of(node)) {
+        const SiteProfile* before = ctx_.profile_of(ctx_.current_session_node);
         ctx_.current_session_node = node;
+        if (profile != before)
+            ctx_.view->current_profile_changed(profile);
+    }
     if (ctx_.shown_folder != node)
         show_folder(node);
     // A folder opened from the list is selected in the tree as well.

@@ -225,6 +225,7 @@ int SessionControl::queue_pending(DirEntry* node, DirEntry* selection, const std
     record->operation_node = node;
     record->operation = code;
     switch (code) {
+    case OP_LIST: record->operation_text = text; break; // the folder to list, as a spawned listing keeps it
     case OP_DOWNLOAD:
         record->operation_text = text.empty() ? ctx_.local_folder : text;
         record->operation_entries = entries;
@@ -276,25 +277,7 @@ void SessionControl::spawn_connection(DirEntry* node, const std::vector<DirEntry
     session.operation_items = items;
     session.state = SESSION_CONNECTING;
     ctx_.log.append(profile, load_string(IDS_LOG_SPAWNING_CONNECTION), LOG_GREEN);
-    Session* record = &session;
-    const LoginValues login = anonymous_login(*profile, ctx_.settings.text(KEY_EMAIL));
-    if (apply_proxy)
-        apply_proxy();
-    const int port = profile->port ? std::atoi(profile->port->c_str()) : 0;
-    FtpConnection* conn =
-        open_session(ctx_.engine, login.user, login.password, profile->account.value_or(""),
-                     ctx_.server_of(profile), port, record, [this, record](FtpConnection& c, bool ok) {
-                         Session* live = ctx_.find_session(record);
-                         if (live && live->connection == &c)
-                             login_completed(*live, ok);
-                         return 0;
-                     });
-    if (!conn)
-        return;
-    session.connection = conn;
-    session.connection_serial = conn->serial;
-    conn->passive = profile->passive;
-    conn->case_flags = profile->name_case;
+    open_connection(session, *site, LOG_GREEN);
 }
 
 void SessionControl::login_completed(Session& session, bool ok)

@@ -42,6 +42,14 @@ inline constexpr int COMMAND_LIST = 443;
 inline constexpr int COMMAND_TREE = 444;
 inline constexpr int COMMAND_BUTTON = 1879;
 inline constexpr int DEFERRED_STARTUP = 1104;
+inline constexpr int TOGGLE_TOOLBAR = 457;
+inline constexpr int TOGGLE_SESSION_LOG = 403;
+inline constexpr int TOGGLE_BUTTONS = 404;
+inline constexpr int TOGGLE_FILTER_BAR = 406;
+inline constexpr int TERMINAL_MENU = 468;
+inline constexpr int TERMINAL_BUTTON = 1869;
+inline constexpr int HELP = 7888;
+inline constexpr int IMPORT = 479;
 } // namespace cmd
 
 class Shell {

@@ -33,6 +33,8 @@ public:
     virtual void select_tree_node(DirEntry&) {}
     virtual void open_profile_manager(DirEntry*) {}
     virtual void terminal_log_changed(SiteProfile*) {}
+    // The current session moved to another profile: the main log pane shows that profile's log.
+    virtual void current_profile_changed(SiteProfile*) {}
     // A command id posted to the main window's command table (2011 after "connect first?").
     virtual void post_command(int) {}
     // The local list's selected item (full path), for commands that act on it; none by default.

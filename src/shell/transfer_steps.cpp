@@ -124,7 +124,9 @@ void TransferSteps::uploaded(Session* record, DirEntry* folder, const std::strin
             return;
         }
     }
-    if (folder != ctx_.shown_folder)
+    // The row joins the folder whether or not it is shown; a folder never listed gets none, since its
+    // first opening lists it (a lone row would pass for its whole content).
+    if (!folder->listed() && folder->children.empty())
         return;
     auto entry = std::make_unique<DirEntry>();
     entry->kind = KIND_FILE;
@@ -134,7 +136,8 @@ void TransferSteps::uploaded(Session* record, DirEntry* folder, const std::strin
     entry->session = ctx_.profile_of(folder);
     folder->add_child(std::move(entry));
     ctx_.view->tree_children_changed(*folder);
-    ctx_.view->remote_list_changed();
+    if (folder == ctx_.shown_folder)
+        ctx_.view->remote_list_changed();
 }
 
 void TransferSteps::remove_node(DirEntry* node)

@@ -431,7 +431,12 @@ void Transfers::delete_one(Session& session, DirEntry& entry)
         }
     };
     switch (entry.kind) {
-    case KIND_FOLDER: walks_.remove_folder(*conn, remote_folder_path(entry), deleted); return;
+    case KIND_FOLDER:
+        walks_.send_remove_folder(*conn, remote_folder_path(entry), [deleted](FtpConnection&, bool ok) {
+            deleted(ok);
+            return 1;
+        });
+        return;
     case KIND_LINK: {
         // RMD removes a link that a server shows as a folder; on POSIX servers only DELE removes a
         // link, and neither follows it.

@@ -28,7 +28,9 @@ public:
                           const std::string& local_folder);
     // Local files and folders (full paths) into a remote folder node under a session.
     void upload_items(DirEntry* target_folder, const std::vector<std::string>& local_paths);
-    // Removes remote files and folders (folders with their content) after "Confirm Delete".
+    // Removes remote files and folders after "Confirm Delete": DELE for a file, one RMD for a folder
+    // (a folder that is not empty stays, with the server's refusal in the log), RMD for a link
+    // with DELE when the server refuses that (a link goes as a link; what it points to stays).
     void delete_entries(DirEntry* session_node, const std::vector<DirEntry*>& entries);
 
     // The same on a connected session's connection, now: pending and spawned operations after their

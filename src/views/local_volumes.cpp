@@ -13,12 +13,39 @@
 namespace kestovan {
 namespace {
 
-constexpr std::array<std::string_view, 3> REMOVABLE_PARENTS = {"/media/", "/run/media/", "/mnt/"};
+// Where media and user mounts appear, with how many folder levels below the parent the mount
+// point sits: /media/<disk> or /media/<user>/<disk>, /run/media/<user>/<disk>, /mnt/<disk>. Deeper
+// mounts there belong to programs (a runtime's private mount), not to the user.
+struct MountPlace {
+    std::string_view parent;
+    std::size_t min_depth;
+    std::size_t max_depth;
+};
+constexpr std::array<MountPlace, 3> USER_MOUNT_PLACES = {{
+    {"/media/", 1, 2},
+    {"/run/media/", 2, 2},
+    {"/mnt/", 1, 1},
+}};
 
 constexpr std::array<std::string_view, 14> NETWORK_TYPES = {
     "nfs", "nfs4", "cifs",      "smb3", "smbfs", "fuse.sshfs",  "sshfs",
     "afs", "ceph", "glusterfs", "9p",   "davfs", "fuse.davfs2", "fuse.rclone",
 };
+
+// File systems of the kernel and of programs' private mounts, never a place for the user's files.
+constexpr std::array<std::string_view, 22> SYSTEM_TYPES = {
+    "tmpfs",    "ramfs",    "proc",    "sysfs",       "devtmpfs",  "devpts",  "cgroup",     "cgroup2",
+    "squashfs", "overlay",  "autofs",  "mqueue",      "debugfs",   "tracefs", "securityfs", "pstore",
+    "bpf",      "configfs", "fusectl", "binfmt_misc", "hugetlbfs", "nsfs",
+};
+
+std::size_t depth_below(std::string_view path, std::string_view parent)
+{
+    std::string_view rest = path.substr(parent.size());
+    while (!rest.empty() && rest.back() == '/')
+        rest.remove_suffix(1);
+    return rest.empty() ? 0 : static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '/')) + 1;
+}
 
 LocalEntry volume_row(const std::string& mount_point)
 {
@@ -30,10 +57,15 @@ LocalEntry volume_row(const std::string& mount_point)
 
 bool volume_worth_showing(std::string_view mount_point, std::string_view file_system_type)
 {
+    if (std::find(SYSTEM_TYPES.begin(), SYSTEM_TYPES.end(), file_system_type) != SYSTEM_TYPES.end())
+        return false;
     if (std::find(NETWORK_TYPES.begin(), NETWORK_TYPES.end(), file_system_type) != NETWORK_TYPES.end())
         return true;
-    return std::any_of(REMOVABLE_PARENTS.begin(), REMOVABLE_PARENTS.end(), [&](std::string_view parent) {
-        return mount_point.starts_with(parent) && mount_point.size() > parent.size();
+    return std::any_of(USER_MOUNT_PLACES.begin(), USER_MOUNT_PLACES.end(), [&](const MountPlace& place) {
+        if (!mount_point.starts_with(place.parent))
+            return false;
+        const std::size_t depth = depth_below(mount_point, place.parent);
+        return depth >= place.min_depth && depth <= place.max_depth;
     });
 }
 

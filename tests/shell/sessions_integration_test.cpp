@@ -178,6 +178,28 @@ TEST(Sessions, APendingDownloadRunsAfterYesAndLandsInTheFolderShownWhenAsked)
     EXPECT_EQ(test::read_file(target), "payload");
 }
 
+TEST(Sessions, APendingListingListsTheFolderItWasAskedFor)
+{
+    test::PyftpdlibServer server;
+    server.make_file("pub/deep/inside.txt", "x");
+    server.make_file("top.txt", "t");
+    ShellHarness h;
+    DirEntry& site = h.add_site("s", server.port(), server.user(), server.password());
+    auto folder = std::make_unique<DirEntry>();
+    folder->kind = KIND_FOLDER;
+    folder->name = "deep";
+    folder->path = "/pub/deep";
+    folder->session = site.find_session();
+    DirEntry& deep = site.add_child(std::move(folder));
+    h.shell->browser().select_node(&site);
+    h.prompts.answers.push_back(PromptAnswer::Yes);
+    h.shell->browser().open_row(&deep);
+    ASSERT_TRUE(h.wait([&] { return !deep.children.empty(); }, 10000)) << server.log();
+    ASSERT_EQ(deep.children.size(), 1u);
+    EXPECT_EQ(deep.children[0]->name, "inside.txt");
+    EXPECT_EQ(deep.children[0]->path, "/pub/deep/inside.txt");
+}
+
 TEST(Sessions, AListingWhileATransferRunsSpawnsASecondConnection)
 {
     test::PyftpdlibServer server;
@@ -198,6 +220,9 @@ TEST(Sessions, AListingWhileATransferRunsSpawnsASecondConnection)
     ASSERT_TRUE(h.ctx().is_busy(&site));
     h.shell->browser().open_row(sub);
     EXPECT_EQ(ShellHarness::count_containing(profile, "<008000>Spawning Connection"), 1);
+    EXPECT_EQ(ShellHarness::count_containing(profile, "<008000>\r\nConnecting to 127.0.0.1"), 2)
+        << "the spawned connection says where it goes, as the first did";
+    EXPECT_EQ(h.ctx().status.text(STATUS_MESSAGE), "Connecting to 127.0.0.1");
     ASSERT_TRUE(h.wait([&] { return sub->children.size() == 1; }, 10000)) << server.log();
     EXPECT_EQ(sub->children[0]->name, "inner.txt");
 }

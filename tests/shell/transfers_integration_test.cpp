@@ -184,28 +184,67 @@ TEST(FolderUpload, RenamesByRuleSkipsFilesOutsideTheMaskAndComesBackUnderTheLoca
     EXPECT_TRUE(file_is(copy + "/index.htm", "<index>"));
 }
 
-TEST(RemoteDelete, EmptiesFoldersBeforeRemovingThemAndTakesTheRowsAway)
+TEST(FolderUpload, ALinkLeadingOutOfTheChosenFolderIsNotFollowed)
 {
     test::PyftpdlibServer server;
-    server.make_file("gone/inner/deep.txt", "d");
-    server.make_file("gone/top.txt", "t");
+    server.make_file("keep.txt", "k");
+    ShellHarness h;
+    QTemporaryDir outside;
+    test::write_file(outside.filePath("id_rsa").toStdString(), "private key");
+    const std::string local = h.local.filePath("project").toStdString();
+    fs::create_directories(local + "/src");
+    test::write_file(local + "/src/main.c", "int main;");
+    test::write_file(local + "/readme", "r");
+    fs::create_symlink(outside.path().toStdString(), local + "/keys");
+    fs::create_symlink(outside.filePath("id_rsa").toStdString(), local + "/key_file");
+    fs::create_symlink(local + "/readme", local + "/readme_link"); // inside: fine
+    DirEntry& site = h.add_site("s", server.port(), server.user(), server.password());
+    ASSERT_NE(connect_and_find(h, site, "keep.txt", server), nullptr);
+    h.prompts.answers.push_back(PromptAnswer::Yes);
+    h.shell->transfers().upload_items(&site, {local});
+    const std::string remote = server.path("project");
+    ASSERT_TRUE(h.wait([&] { return fs::exists(remote + "/src/main.c") && !h.ctx().is_busy(&site); }, 10000))
+        << server.log();
+    EXPECT_TRUE(fs::exists(remote + "/readme_link"));
+    EXPECT_FALSE(fs::exists(remote + "/keys"));
+    EXPECT_FALSE(fs::exists(remote + "/key_file"));
+    EXPECT_EQ(ShellHarness::count_containing(*site.find_session(), "leads outside"), 2);
+}
+
+TEST(RemoteDelete, OneRmdPerFolderLeavesAFullFolderAndALinkGoesAsALink)
+{
+    test::VsftpdServer server;
+    server.make_file("full/inner.txt", "i");
+    server.make_folder("empty");
+    server.make_file("target/keep.txt", "k");
     server.make_file("file.txt", "f");
-    server.make_file("stays.txt", "s");
+    fs::create_symlink(server.path("target"), server.path("link"));
     ShellHarness h;
     DirEntry& site = h.add_site("s", server.port(), server.user(), server.password());
-    DirEntry* gone = connect_and_find(h, site, "gone", server);
+    DirEntry* full = connect_and_find(h, site, "full", server);
+    DirEntry* empty = child_named(site, "empty");
+    DirEntry* link = child_named(site, "link");
     DirEntry* file = child_named(site, "file.txt");
-    ASSERT_TRUE(gone && file);
+    ASSERT_TRUE(full && empty && link && file);
+    ASSERT_EQ(link->kind, KIND_LINK);
     h.prompts.answers.push_back(PromptAnswer::YesToAll);
-    h.shell->transfers().delete_entries(&site, {gone, file});
+    h.shell->transfers().delete_entries(&site, {full, empty, link, file});
     ASSERT_TRUE(h.wait(
-        [&] { return !fs::exists(server.path("gone")) && !fs::exists(server.path("file.txt")); }, 10000))
+        [&] { return !fs::exists(server.path("file.txt")) && !fs::is_symlink(server.path("link")); }, 10000))
         << server.log();
     ASSERT_EQ(h.prompts.count("question"), 1);
     EXPECT_EQ(h.prompts.asked[0].caption, "Confirm Delete");
-    EXPECT_EQ(h.prompts.asked[0].text, "Would you like to delete the 'gone' folder and its contents?");
-    ASSERT_TRUE(h.wait([&] { return site.children.size() == 1; }));
-    EXPECT_EQ(site.children[0]->name, "stays.txt");
+    EXPECT_FALSE(fs::exists(server.path("empty")));
+    EXPECT_TRUE(fs::exists(server.path("full/inner.txt"))) << "the content is not removed first";
+    EXPECT_TRUE(fs::exists(server.path("target/keep.txt"))) << "a link goes, not what it points to";
+    SiteProfile& profile = *site.find_session();
+    EXPECT_EQ(ShellHarness::count_containing(profile, "RMD /full"), 1);
+    EXPECT_EQ(ShellHarness::count_containing(profile, "DELE /full/inner.txt"), 0);
+    // The refusals are in the log: the full folder's RMD, and the link's RMD before its DELE.
+    EXPECT_EQ(ShellHarness::count_containing(profile, "<c00000>550"), 2);
+    ASSERT_TRUE(h.wait([&] { return site.children.size() == 2; }));
+    EXPECT_NE(child_named(site, "full"), nullptr);
+    EXPECT_NE(child_named(site, "target"), nullptr);
 }
 
 // --- hostile and failing servers (scripted) ---
@@ -361,6 +400,24 @@ TEST(FileUpload, TheExistsQuestionNamesTheRemoteFileAsTheOneReplacedAndNoKeepsIt
               "File '/notes.txt' already exists.  Would you like to replace this file with '" + file + "'?");
     h.wait([] { return false; }, 200);
     EXPECT_EQ(test::read_file(server.root() + "/notes.txt"), "remote");
+}
+
+TEST(FileUpload, TheUploadedFileJoinsItsListedFolderEvenWhenAnotherIsShown)
+{
+    test::PyftpdlibServer server;
+    server.make_file("up/old.txt", "o");
+    ShellHarness h;
+    DirEntry& site = h.add_site("s", server.port(), server.user(), server.password());
+    DirEntry* up = connect_and_find(h, site, "up", server);
+    ASSERT_NE(up, nullptr);
+    h.shell->browser().open_row(up);
+    ASSERT_TRUE(h.wait([&] { return up->children.size() == 1; })) << server.log();
+    h.shell->browser().select_node(&site); // another folder is shown now
+    const std::string file = h.local.filePath("new.txt").toStdString();
+    test::write_file(file, "12345");
+    h.shell->transfers().upload_items(up, {file});
+    ASSERT_TRUE(h.wait([&] { return child_named(*up, "new.txt") != nullptr; })) << server.log();
+    EXPECT_EQ(child_named(*up, "new.txt")->size, "5");
 }
 
 TEST(FileUpload, AFailedUploadShowsTheBoxWithTheServersReason)

@@ -243,6 +243,10 @@ TEST(LocalVolumes, MountsWorthShowing)
         {"/boot/efi", "vfat", false},
         {"/media", "ext4", false},
         {"/snap/core/1", "squashfs", false},
+        {"/mnt/sandboxing/tools/v1/python", "tmpfs", false},
+        {"/mnt/sandboxing/tools/v1/python", "ext4", false},
+        {"/media/anna/disk/inner", "ext4", false},
+        {"/mnt/ramdisk", "tmpfs", false},
     };
     for (const Row& row : rows)
         EXPECT_EQ(volume_worth_showing(row.mount, row.type), row.show) << row.mount;

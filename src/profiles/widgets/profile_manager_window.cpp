@@ -5,12 +5,14 @@
 #include "ui/language.h"
 #include "ui/string_ids.h"
 #include "ui/widgets/language_switcher.h"
+#include "ui/widgets/window_fit.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -499,6 +501,15 @@ void ProfileManagerWindow::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
+void ProfileManagerWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        run_command(pm_cmd::CANCEL_BUTTON);
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
 void ProfileManagerWindow::restore_geometry()
 {
     const Registry registry;
@@ -546,6 +557,7 @@ ProfileManagerWindow& ProfileManagerHost::open(QWidget* parent, const DirEntry* 
     window_ = new ProfileManagerWindow(prompts_, settings_, clipboard_, profiles_, sessions_, parent);
     window_->open(node, mode);
     window_->show();
+    keep_on_screen(*window_);
     return *window_;
 }
 
@@ -563,6 +575,7 @@ bool ProfileManagerHost::edit(DirEntry& node)
     window_ = window.get();
     window->open(nullptr, 0, &node);
     window->show();
+    keep_on_screen(*window);
     loop.exec();
     return accepted;
 }

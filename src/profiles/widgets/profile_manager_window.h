@@ -70,6 +70,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Escape is Cancel, as in a dialog (an edit in the tree takes its own Escape first).
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void build_menus();

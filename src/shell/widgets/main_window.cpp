@@ -59,8 +59,23 @@ QString text(int id)
 // The commands this window carries out itself (the rest are the shell's or not built yet).
 const std::vector<int>& window_commands()
 {
-    static const std::vector<int> ids = {414,  457, 403, 404, 406,  468, 1869, 7888,
-                                         1858, 393, 394, 536, 1104, 459, 1875, 479};
+    using namespace cmd;
+    static const std::vector<int> ids = {QUIT,
+                                         TOGGLE_TOOLBAR,
+                                         TOGGLE_SESSION_LOG,
+                                         TOGGLE_BUTTONS,
+                                         TOGGLE_FILTER_BAR,
+                                         TERMINAL_MENU,
+                                         TERMINAL_BUTTON,
+                                         HELP,
+                                         REFRESH_BUTTON,
+                                         REFRESH_TREE,
+                                         REFRESH_LIST,
+                                         GO_BACK,
+                                         DEFERRED_STARTUP,
+                                         CONNECT_MANAGER,
+                                         CONNECT_TOOLBAR,
+                                         IMPORT};
     return ids;
 }
 
@@ -207,6 +222,7 @@ void MainWindow::build_central()
     vertical_ = new QSplitter(Qt::Vertical, central);
     vertical_->setObjectName("panes");
     auto* browse = new QSplitter(Qt::Horizontal, vertical_);
+    browse_ = browse;
     browse->setObjectName("9105");
 
     local_pane_ = new LocalPane(ctx_, browse);
@@ -349,30 +365,30 @@ bool MainWindow::window_command(int command)
         return true;
     }
     switch (command) {
-    case 414: close(); return true;
-    case 457: toggle_view(VIEW_TOOLBAR); return true;
-    case 403: toggle_view(VIEW_SESSION_LOG); return true;
-    case 404: toggle_view(VIEW_BUTTONS); return true;
-    case 406: toggle_view(VIEW_FILTER_BAR); return true;
-    case 468:
-    case 1869: open_terminal(); return true;
-    case 7888: show_help(this); return true;
-    case 1858:
+    case cmd::QUIT: close(); return true;
+    case cmd::TOGGLE_TOOLBAR: toggle_view(VIEW_TOOLBAR); return true;
+    case cmd::TOGGLE_SESSION_LOG: toggle_view(VIEW_SESSION_LOG); return true;
+    case cmd::TOGGLE_BUTTONS: toggle_view(VIEW_BUTTONS); return true;
+    case cmd::TOGGLE_FILTER_BAR: toggle_view(VIEW_FILTER_BAR); return true;
+    case cmd::TERMINAL_MENU:
+    case cmd::TERMINAL_BUTTON: open_terminal(); return true;
+    case cmd::HELP: show_help(this); return true;
+    case cmd::REFRESH_BUTTON:
         local_pane_->refresh();
         app_.shell->browser().refresh();
         return true;
-    case 393:
-    case 394: app_.shell->browser().refresh(); return true;
-    case 536:
+    case cmd::REFRESH_TREE:
+    case cmd::REFRESH_LIST: app_.shell->browser().refresh(); return true;
+    case cmd::GO_BACK:
         if (ctx_.focus == FOCUS_LOCAL)
             local_pane_->go_up();
         else
             app_.shell->browser().go_back();
         return true;
-    case 1104: deferred_startup(); return true;
-    case 479: import_site_list(); return true;
-    case 459:
-    case 1875: open_profile_manager(ctx_.selected); return true;
+    case cmd::DEFERRED_STARTUP: deferred_startup(); return true;
+    case cmd::IMPORT: import_site_list(); return true;
+    case cmd::CONNECT_MANAGER:
+    case cmd::CONNECT_TOOLBAR: open_profile_manager(ctx_.selected); return true;
     default: return false;
     }
 }
@@ -464,6 +480,12 @@ void MainWindow::title_changed()
     setWindowTitle(QString::fromUtf8(main_title(ctx_)));
     if (terminal_)
         terminal_->refresh_title();
+}
+
+void MainWindow::current_profile_changed(SiteProfile* profile)
+{
+    if (log_pane_)
+        log_pane_->show_log(profile);
 }
 
 void MainWindow::recent_profiles_changed()
@@ -629,6 +651,28 @@ void MainWindow::resizeEvent(QResizeEvent* event)
     QMainWindow::resizeEvent(event);
     if (buttons_)
         buttons_->fit();
+    fit_panes_to_columns();
+}
+
+void MainWindow::fit_panes_to_columns()
+{
+    // Once, when the window first has its size: the local pane gets the width its columns need
+    // (Name, Size and Date whole), as far as the remote side keeps at least half of the space.
+    if (panes_fitted_ || !browse_ || !local_pane_ || !browse_->isVisible() || browse_->width() <= 0)
+        return;
+    QList<int> sizes = browse_->sizes();
+    if (sizes.size() != 3)
+        return;
+    panes_fitted_ = true;
+    const int total = sizes[0] + sizes[1] + sizes[2];
+    PaneView& list = local_pane_->list_view();
+    const int around_list = std::max(0, local_pane_->width() - list.width());
+    const int wanted = std::min(list.width_for_columns() + around_list, (total - sizes[1]) / 2);
+    if (wanted <= sizes[0])
+        return;
+    sizes[2] -= wanted - sizes[0];
+    sizes[0] = wanted;
+    browse_->setSizes(sizes);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -46,6 +46,7 @@ public:
     void command_states_changed() override;
     void title_changed() override;
     void recent_profiles_changed() override;
+    void current_profile_changed(SiteProfile* profile) override;
     void select_tree_node(DirEntry& node) override;
     void open_profile_manager(DirEntry* node) override;
     void terminal_log_changed(SiteProfile* profile) override;
@@ -71,6 +72,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void fit_panes_to_columns();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -93,6 +95,8 @@ private:
     ButtonColumn* buttons_ = nullptr;
     StatusBarWidget* status_ = nullptr;
     QSplitter* vertical_ = nullptr;
+    QSplitter* browse_ = nullptr;
+    bool panes_fitted_ = false;
     QTabWidget* lower_tabs_ = nullptr;
     LogPane* log_pane_ = nullptr;
     TasksPane* tasks_pane_ = nullptr;

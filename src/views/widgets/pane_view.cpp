@@ -77,6 +77,15 @@ void PaneView::set_column_widths(std::span<const int> documented, std::span<cons
     }
 }
 
+int PaneView::width_for_columns() const
+{
+    int width = 2 * frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int section = 0; section < header()->count(); ++section)
+        if (!header()->isSectionHidden(section))
+            width += header()->sectionSize(section);
+    return width;
+}
+
 void PaneView::keyPressEvent(QKeyEvent* event)
 {
     if (state() == EditingState) {

@@ -31,6 +31,8 @@ public:
     // title and its sample text (a typical value, or null); the first column, which holds only an
     // icon, is kept wide enough for it.
     void set_column_widths(std::span<const int> documented, std::span<const char* const> samples);
+    // The width that shows every column whole: the columns, the frame and a vertical scroll bar.
+    [[nodiscard]] int width_for_columns() const;
 
     // The column whose text type-ahead searches.
     void set_name_column(int column) { name_column_ = column; }

@@ -5,11 +5,13 @@
 #include "settings/settings.h"
 #include "support/scripted_prompts.h"
 #include "support/test_files.h"
+#include "ui/widgets/window_fit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -127,11 +129,26 @@ TEST(ProfileManagerWindow, CancelClosesWithoutWritingAndTheCloseBoxSaves)
     EXPECT_FALSE(h.window->isVisible());
     EXPECT_EQ(read_file((h.profiles / "site.ftp").string()), before);
 
+    WindowHarness escaped;
+    QTest::keyClicks(&escaped.box(CTL_ACCOUNT), "acct");
+    QTest::keyClick(&escaped.box(CTL_ACCOUNT), Qt::Key_Escape);
+    EXPECT_EQ(escaped.cancelled, true) << "Escape is Cancel";
+    EXPECT_FALSE(escaped.window->isVisible());
+
     WindowHarness again;
     QTest::keyClicks(&again.box(CTL_ACCOUNT), "acct");
     again.window->close();
     EXPECT_EQ(again.cancelled, false);
     EXPECT_NE(read_file((again.profiles / "site.ftp").string()).find("ACCT=acct\n"), std::string::npos);
+}
+
+TEST(ProfileManagerWindow, AWindowPlacedBelowTheScreenIsMovedOntoIt)
+{
+    WindowHarness h;
+    const QRect area = h.window->screen()->availableGeometry();
+    h.window->move(area.left() + 10, area.bottom() - 50);
+    keep_on_screen(*h.window);
+    EXPECT_TRUE(area.contains(h.window->frameGeometry())) << "bottom " << h.window->frameGeometry().bottom();
 }
 
 TEST(ProfileManagerWindow, LabelEditRenamesTheFileOrRestoresTheLabel)

@@ -9,10 +9,12 @@
 #include "shell/task_rows.h"
 #include "shell/widgets/button_column.h"
 #include "shell/widgets/command_dialog.h"
+#include "shell/widgets/log_pane.h"
 #include "shell/widgets/main_window.h"
 #include "support/http_servers.h"
 #include "support/test_environment.h"
 #include "support/vsftpd_server.h"
+#include "views/widgets/local_pane.h"
 #include "views/widgets/remote_list.h"
 #include "views/widgets/remote_tree.h"
 
@@ -20,6 +22,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -111,6 +114,45 @@ TEST(MainWindowView, AllViewFlagsClearHideEveryOptionalElement)
     EXPECT_TRUE(buttons->isVisible());
     EXPECT_FALSE(lower->isVisible());
     EXPECT_EQ(h.app.settings.integer(KEY_VIEW), VIEW_TOOLBAR | VIEW_BUTTONS);
+}
+
+TEST(MainWindowView, TheLogPaneFollowsTheCurrentSession)
+{
+    WindowHarness h;
+    h.open();
+    ShellContext& ctx = h.app.shell->context();
+    std::vector<DirEntry*> sites;
+    for (const char* name : {"Alpha", "Beta"}) {
+        auto node = make_profile_node(name, KIND_SITE);
+        attach_profile(*node, std::make_unique<SiteProfile>());
+        ctx.tree.push_back(std::move(node));
+        sites.push_back(ctx.tree.back().get());
+        ctx.log.append(sites.back()->session, std::string("line of ") + name, LOG_MAROON);
+    }
+    auto* pane = h.window->findChild<LogPane*>();
+    ASSERT_NE(pane, nullptr);
+    h.app.shell->browser().select_node(sites[0]);
+    EXPECT_EQ(pane->toPlainText().trimmed(), "line of Alpha");
+    h.app.shell->browser().select_node(sites[1]);
+    EXPECT_EQ(pane->toPlainText().trimmed(), "line of Beta");
+}
+
+TEST(MainWindowView, At1280By800TheLocalListShowsEveryColumnWhole)
+{
+    WindowHarness h;
+    h.app.load_state();
+    h.app.start_engine();
+    h.window = std::make_unique<MainWindow>(h.app, h.prompts);
+    h.window->apply_view_flags();
+    h.window->resize(1280, 800);
+    h.window->show();
+    QApplication::processEvents();
+    auto* local = h.window->findChild<LocalPane*>();
+    ASSERT_NE(local, nullptr);
+    PaneView& list = local->list_view();
+    EXPECT_GE(list.viewport()->width() + list.verticalScrollBar()->width(),
+              list.width_for_columns() - 2 * list.frameWidth())
+        << "the Date column is cut";
 }
 
 TEST(MainWindowView, DefaultFlagsShowEverything)
