@@ -480,6 +480,7 @@ void process_replies(Engine& engine, FtpConnection& conn)
     }
     std::size_t pos = 0;
     std::size_t processed = text.size();
+    std::size_t logged = 0; // the text before this has gone to the log (or into a failure report)
     std::string tail;
     while (pos < text.size()) {
         const std::size_t lf = text.find('\n', pos);
@@ -503,7 +504,22 @@ void process_replies(Engine& engine, FtpConnection& conn)
                 conn.state = ST_HOLD_REPLY;
                 break;
             }
-            if (act_on_reply(engine, conn, code, rest, block_text(text)) == Outcome::Destroyed)
+            // The reply goes to the log before it is acted on, so that the commands it sets off
+            // follow it there as they follow it on the wire. A failure reports its own lines.
+            const std::string_view block = std::string_view(text).substr(logged, lf + 1 - logged);
+            const FtpCommand& at_head = *conn.queue.front();
+            const ReplyAction action = reply_action(ReplyContext{
+                at_head.kind, code, conn.last_reply_code, !conn.password.empty(), !conn.account.empty()});
+            const bool reports_itself = action == ReplyAction::Failure || action == ReplyAction::RetryLogin ||
+                                        action == ReplyAction::RefusePassword ||
+                                        (action == ReplyAction::Quit && !positive(code));
+            if (!reports_itself) {
+                engine.raise(EV_LOG, &conn, 0, block_text(block));
+                if (!engine.is_live(&conn, serial))
+                    return;
+            }
+            logged = lf + 1;
+            if (act_on_reply(engine, conn, code, rest, block_text(block)) == Outcome::Destroyed)
                 return;
         }
         pos = lf + 1;
@@ -513,8 +529,9 @@ void process_replies(Engine& engine, FtpConnection& conn)
     }
     // Whatever arrived meanwhile (a nested event loop inside a callback) stays behind the tail.
     conn.buffer.insert(0, tail);
-    if (engine.failure_counter() == failures && processed > 0)
-        engine.raise(EV_LOG, &conn, 0, block_text(std::string_view(text).substr(0, processed)));
+    // Lines that ended no command (a preliminary reply, a reply to nothing) are logged as they are.
+    if (engine.failure_counter() == failures && processed > logged)
+        engine.raise(EV_LOG, &conn, 0, block_text(std::string_view(text).substr(logged, processed - logged)));
 }
 
 FtpConnection* open_session(Engine& engine, const std::string& user, const std::string& password,

@@ -115,7 +115,8 @@ int EngineEventHandler::handle(std::int32_t code, FtpConnection* conn, const Eve
     case EV_STATUS:
         if (arg.text.empty())
             return 0;
-        ctx_.status.set_text(STATUS_MESSAGE, std::string(arg.text));
+        // A block of replies shows its last line: the status bar has room for one.
+        ctx_.status.set_text(STATUS_MESSAGE, last_line(std::string(arg.text)));
         return 1;
     case EV_IDLE: {
         Session* session = ctx_.session_of(conn);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace kestovan {
 namespace {
 
@@ -209,6 +211,17 @@ TEST(Replies, TwoRepliesInOneBlockCompleteTwoCommands)
     EXPECT_EQ(results, (std::vector<int>{1, 1, 1}));
     EXPECT_EQ(server.lines(), (Lines{"USER bob", "PASS secret", "CWD /a", "PWD", "NOOP"}))
         << "the completed CWD sends PWD at once, and the block's second reply completes it";
+    // The log reads in wire order: each reply before the command it set off.
+    const auto logged = h.texts(EV_LOG);
+    auto at = [&](const std::string& text) {
+        return std::find_if(logged.begin(), logged.end(),
+                            [&](const std::string& l) { return l.starts_with(text); }) -
+               logged.begin();
+    };
+    ASSERT_LT(at("NOOP"), static_cast<std::ptrdiff_t>(logged.size()));
+    EXPECT_LT(at("250 cwd ok"), at("PWD"));
+    EXPECT_LT(at("PWD"), at("257 \"/a\""));
+    EXPECT_LT(at("257 \"/a\""), at("NOOP"));
 }
 
 TEST(Replies, A230AtAnotherHeadChangesNothing)

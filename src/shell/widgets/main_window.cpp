@@ -654,6 +654,13 @@ void MainWindow::resizeEvent(QResizeEvent* event)
     fit_panes_to_columns();
 }
 
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // Once the layout has given the panes their first sizes.
+    QTimer::singleShot(0, this, [this] { fit_panes_to_columns(); });
+}
+
 void MainWindow::fit_panes_to_columns()
 {
     // Once, when the window first has its size: the local pane gets the width its columns need

@@ -72,6 +72,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void fit_panes_to_columns();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
