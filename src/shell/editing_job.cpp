@@ -54,20 +54,22 @@ void EditingJob::fetch_failed()
         state_ = State::IDLE;
 }
 
-void EditingJob::editor_started(std::unique_ptr<ChildProcess> editor)
+bool EditingJob::start_editor(DesktopTools& tools)
 {
     if (state_ != State::FETCHING)
-        return;
-    if (!editor) {
-        state_ = State::IDLE;
-        return;
-    }
-    editor_ = std::move(editor);
-    started_ms_ = now_ms();
+        return false;
+    // Taken before the start: a quick editor may have saved before the start call returns.
     fetched_ = uploaded_ = seen_ = stamp();
     refused_ = {};
+    started_ms_ = now_ms();
+    editor_ = tools.edit_file(scratch_);
+    if (!editor_) {
+        state_ = State::IDLE;
+        return false;
+    }
     state_ = State::EDITING;
     ctx_.window.set_timer(TIMER_EDITOR_WATCH, EDITOR_WATCH_PERIOD_MS);
+    return true;
 }
 
 void EditingJob::tick()

@@ -19,6 +19,7 @@
 #pragma once
 
 #include "platform/child_process.h"
+#include "shell/desktop_tools.h"
 #include "shell/shell_context.h"
 
 #include <cstdint>
@@ -47,8 +48,9 @@ public:
     void fetching(std::string scratch, std::string remote_path, DirEntry* node);
     // The fetch failed: the job ends.
     void fetch_failed();
-    // The fetch succeeded and the editor started (or could not: null ends the job).
-    void editor_started(std::unique_ptr<ChildProcess> editor);
+    // The fetch succeeded: the editor is started on the file; false (and the job ends) when it
+    // could not be.
+    bool start_editor(DesktopTools& tools);
     // Timer 999.
     void tick();
     // The user has finished a watched edit: a change not yet uploaded goes up, then the job ends.

@@ -159,16 +159,12 @@ void ViewEdit::run_fetch(Session& session, DirEntry& row, PendingOperation code)
 void ViewEdit::fetched(PendingOperation code, const std::string& scratch, bool ok)
 {
     switch (code) {
-    case OP_EDIT: {
-        std::unique_ptr<ChildProcess> editor = ok ? tools_.edit_file(scratch) : nullptr;
+    case OP_EDIT:
         if (!ok)
             editing_.fetch_failed();
-        else
-            editing_.editor_started(std::move(editor));
-        if (!editing_.running())
+        if (!ok || !editing_.start_editor(tools_))
             error(IDS_ERR_OPEN_FILE);
         return;
-    }
     case OP_VIEW: {
         std::error_code ec;
         if (!ok || !std::filesystem::is_regular_file(scratch, ec) || !tools_.view_file(scratch))

@@ -160,6 +160,32 @@ TEST_F(PaneCommandsTest, MasksActOnlyWhileTheFilterBarIsShown)
     EXPECT_EQ(h.settings.text(KEY_RMASK), "*.zip");
 }
 
+TEST_F(PaneCommandsTest, LocalViewHandsImagesToTheOpenerAndEverythingElseToTheEditor)
+{
+    struct Recording : Launcher {
+        std::vector<std::string> programs;
+        bool start(const std::string& program, const std::vector<std::string>&) override
+        {
+            programs.push_back(program);
+            return true;
+        }
+    } launcher;
+    DesktopTools& tools = h.shell->view_edit().tools();
+    tools.set_launcher(launcher);
+    tools.editor = [] { return ProgramCommand{"editor", {}}; };
+    h.ctx().focus = FOCUS_LOCAL;
+    const std::pair<const char*, int> cases[] = {
+        {"photo.JPG", 483}, // the image test is case-sensitive: the editor
+        {"photo.jpg", 483},
+        {"photo.JPG", 485}, // Execute is Open
+    };
+    for (auto [name, command] : cases) {
+        widgets.local = {file(name)};
+        ASSERT_TRUE(h.shell->run_command(command));
+    }
+    EXPECT_EQ(launcher.programs, (std::vector<std::string>{"editor", "xdg-open", "xdg-open"}));
+}
+
 TEST_F(PaneCommandsTest, CompareSelectsInBothListsAndCountsEachSideUnderItsOwnLabel)
 {
     widgets.remote = {folder}; // r.bin, only on the server
