@@ -62,6 +62,8 @@ ChmodDialog::ChmodDialog(const QString& name, const PermissionBoxes& preset, QWi
     auto* column = new QVBoxLayout(this);
     column->addLayout(grid);
     column->addWidget(buttons);
+    // Wide enough for its title, which carries the entry's name.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 36);
     update_title();
 }
 

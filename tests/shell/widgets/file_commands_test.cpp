@@ -1,5 +1,6 @@
 // Compare, CHMOD and Edit in the main window against vsftpd, as a user reaches them: the toolbar
-// and button commands, the dialog on a real entry, the editor started for the file. The editor is
+// and button commands, the dialog on a real entry, the editor started for the file, the offer to
+// end an edit whose editor runs on its own. The editor is
 // $KESTOVAN_EDITOR when set (a real editor under Xvfb), else a script that appends to the file.
 // With KESTOVAN_SHOTS_DIR set, screenshots are saved there.
 #include "platform/window.h"
@@ -16,6 +17,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -164,6 +166,20 @@ TEST(FileCommandsWindow, CompareChmodAndEditAgainstVsftpd)
     std::cout << "edited on the server: " << test::read_file(server.path("changed.txt"));
     EXPECT_EQ(test::read_file(server.path("changed.txt")).rfind("remote version", 0), 0u);
     save_shot(*window, "after-edit");
+
+    // An editor that hands the file on and exits at once: the window offers to end the edit.
+    app.shell->view_edit().tools().editor = [] { return ProgramCommand{"/bin/sh", {"-c", "exit 0", "sh"}}; };
+    app.window.send_message(WM_COMMAND, 1881);
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(
+        test::wait_until([&] { return (box = window->findChild<QMessageBox*>("editing_watch")); }, 10000));
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_NE(box->text().toStdString().find("'/changed.txt'"), std::string::npos)
+        << box->text().toStdString();
+    save_shot(*box, "editing-watch");
+    box->findChild<QPushButton*>("done")->click();
+    EXPECT_FALSE(app.shell->view_edit().editing().running());
+    EXPECT_FALSE(fs::exists(app.shell->view_edit().scratch_folder() + "/changed.txt"));
 
     app.shutdown();
     window.reset();
