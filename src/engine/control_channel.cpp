@@ -563,7 +563,8 @@ FtpConnection* open_session(Engine& engine, const std::string& user, const std::
                       {}, user_data1, user_data2);
     if (!engine.is_live(conn, serial))
         return nullptr;
-    engine.window()->post_message(WM_TIMER, TIMER_TIMEOUT, 0);
+    // The record starts (socket, lookup, connect) once the caller's work is done.
+    engine.kick(*conn);
     return conn;
 }
 

@@ -327,7 +327,9 @@ void Engine::on_kick(std::uint32_t serial)
 {
     for (auto& r : records_)
         if (r->serial == serial) {
-            if (r->busy == 0 && !r->queue.empty() && r->state == ST_READY && r->socket)
+            if (r->state == ST_NEW)
+                run_state(*r);
+            else if (r->busy == 0 && !r->queue.empty() && r->state == ST_READY && r->socket)
                 send_next_command(*this, *r);
             return;
         }

@@ -32,8 +32,8 @@ constexpr std::uint32_t WM_FTP_WRITE = 30004;
 constexpr std::uint32_t WM_FTP_ACCEPT = 30005;
 // Ours: ends the pause after a connect without blocking the thread.
 constexpr std::uint32_t TIMER_CONNECT_PAUSE = 30006;
-// Ours: a command was queued on an idle connection; it goes out when this message is handled
-// instead of at the pump's next visit (wparam: the record's serial).
+// Ours: a new record starts, or a command queued on an idle connection goes out, when this message
+// is handled instead of at the pump's next visit (wparam: the record's serial).
 constexpr std::uint32_t WM_FTP_KICK = 30007;
 constexpr std::uint32_t WM_FTP_LOOKUP_BASE = 30010;
 constexpr int LOOKUP_COUNTER_MAX = 9999;

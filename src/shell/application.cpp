@@ -218,8 +218,8 @@ std::optional<std::string> Application::shutdown()
     ctx.current_session_node = ctx.selected = ctx.shown_folder = ctx.previous_folder = nullptr;
     ctx.sessions.clear();
     ctx.tree.clear();
-    std::error_code ec;
-    std::filesystem::remove_all(data_folder / TEMP_FOLDER, ec);
+    const std::vector<std::string> kept = shell->view_edit().editing().kept_files();
+    remove_scratch_files(data_folder / TEMP_FOLDER, kept);
     return error;
 }
 

@@ -1,5 +1,5 @@
 // The program's objects and its start-up and shutdown in order, without windows: the data folder
-// (the working folder of the process), "Temp", config.ini, the conversion of a pending ftp.sav into
+// (the working folder of the process), "temp", config.ini, the conversion of a pending ftp.sav into
 // the profile folder, the profile tree, the proxy, the engine with the `ftimeout` setting, the command
 // line; and at the end config.ini written, connections closed, "temp" removed.
 #pragma once
@@ -12,6 +12,7 @@
 #include "settings/settings.h"
 #include "shell/command_line.h"
 #include "shell/shell.h"
+#include "views/scratch_names.h"
 
 #include <filesystem>
 #include <functional>
@@ -24,7 +25,8 @@ namespace kestovan {
 // $KESTOVAN_HOME, else $XDG_DATA_HOME/kestovan-ftp, else ~/.local/share/kestovan-ftp.
 [[nodiscard]] std::filesystem::path default_data_folder();
 
-inline constexpr std::string_view TEMP_FOLDER = "Temp";
+// The scratch folder of View, Edit and Directory Info (views/scratch_names.h).
+inline constexpr std::string_view TEMP_FOLDER = SCRATCH_FOLDER;
 
 class Application {
 public:
@@ -33,7 +35,7 @@ public:
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // Makes the data folder (0700) and changes into it; makes "Temp". False (with a reason) when the
+    // Makes the data folder (0700) and changes into it; makes "temp". False (with a reason) when the
     // folder cannot be used.
     bool prepare_folders(const std::filesystem::path& data_folder, std::string* error);
     // config.ini, the ftp.sav conversion and the profile folder into the tree. Problems of the
@@ -48,7 +50,7 @@ public:
     // Writes config.ini; the error text (for the "Error" box) when it cannot.
     std::optional<std::string> save_state();
     // At the window's close: config.ini written, every connection closed, the tree freed, "temp"
-    // removed. Returns the write error, if any.
+    // removed except the files that hold edits the server does not have. Returns the write error, if any.
     std::optional<std::string> shutdown();
 
     // File -> Import after the file dialog: the library appends the chosen site list to the pending

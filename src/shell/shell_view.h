@@ -37,6 +37,14 @@ public:
     virtual void current_profile_changed(SiteProfile*) {}
     // A command id posted to the main window's command table (2011 after "connect first?").
     virtual void post_command(int) {}
+    // An edit whose editor ran on its own (it handed the file to an editor already running): while
+    // watching, text tells the user that saves are uploaded and the window offers to end the edit
+    // (ViewEdit::finish_editing); watching false takes that offer away.
+    virtual void editing_watch_changed(bool watching, const std::string& text)
+    {
+        (void)watching;
+        (void)text;
+    }
     // The local list's selected item (full path), for commands that act on it; none by default.
     [[nodiscard]] virtual std::optional<std::string> selected_local_item() const { return std::nullopt; }
 };

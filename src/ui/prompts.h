@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kestovan {
 
@@ -55,6 +56,25 @@ public:
                                                  const std::string& proposed_name,
                                                  const std::string& filter) = 0;
     virtual std::optional<std::string> open_file(const std::string& title, const std::string& filter) = 0;
+    // Dialog 4299 "CHMOD" for the entry called name, its boxes preset from the listing's permissions
+    // text: the mode value chosen, nothing when cancelled. Without a dialog of its own a prompts
+    // implementation cancels.
+    virtual std::optional<int> chmod(const std::string& name, const std::optional<std::string>& permissions)
+    {
+        (void)name;
+        (void)permissions;
+        return std::nullopt;
+    }
+    // Dialog "Append File": the prompt ("Append 'x' to:"), the remote file names offered and the one
+    // shown first; the name chosen or typed, nothing when cancelled (also without such a dialog).
+    virtual std::optional<std::string>
+    append_file(const std::string& prompt, const std::vector<std::string>& names, const std::string& initial)
+    {
+        (void)prompt;
+        (void)names;
+        (void)initial;
+        return std::nullopt;
+    }
 };
 
 } // namespace kestovan

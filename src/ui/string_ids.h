@@ -348,6 +348,11 @@ constexpr int IDS_MENU_DIRECTORY_INFO = 4201;
 constexpr int IDS_ERR_ALREADY_EDITING = 4202;
 constexpr int IDS_DLG_APPEND_FILE = 4203;
 constexpr int IDS_PROMPT_APPEND = 4204;
+constexpr int IDS_ERR_SCRATCH_NAME = 4205;
+constexpr int IDS_MSG_EDIT_KEPT = 4206;
+constexpr int IDS_MSG_EDIT_WATCHING = 4207;
+constexpr int IDS_DLG_EDITING = 4208;
+constexpr int IDS_BTN_DONE = 4209;
 
 // Folder transfers (4230-4249)
 constexpr int IDS_ERR_CREATE_LOCAL_DIRECTORY = 4230;

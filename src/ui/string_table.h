@@ -441,6 +441,12 @@ inline constexpr StringEntry STRING_TABLE[] = {
     StringEntry{IDS_ERR_ALREADY_EDITING, "You are already editing a file"},
     StringEntry{IDS_DLG_APPEND_FILE, "Append File"},
     StringEntry{IDS_PROMPT_APPEND, "Append '%s' to:"},
+    StringEntry{IDS_ERR_SCRATCH_NAME, "Unable to open '%s': the name cannot be used for a local file"},
+    StringEntry{IDS_MSG_EDIT_KEPT, "Your changes are kept in '%s'."},
+    StringEntry{IDS_MSG_EDIT_WATCHING, "The editor runs on its own: each time '%s' is saved there, it is "
+                                       "uploaded to '%s'. Press Done when you have finished editing."},
+    StringEntry{IDS_DLG_EDITING, "Editing"},
+    StringEntry{IDS_BTN_DONE, "Done"},
 
     // Folder transfers
     StringEntry{IDS_ERR_CREATE_LOCAL_DIRECTORY, "Unable to create directory %s"},

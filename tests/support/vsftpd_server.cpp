@@ -97,6 +97,7 @@ std::string VsftpdServer::config_text(std::uint16_t port, const std::string& ban
         {"isolate_network", "NO"},
         {"local_enable", "YES"},
         {"write_enable", "YES"},
+        {"chmod_enable", "YES"}, // SITE CHMOD
         {"local_umask", "022"},
         {"local_root", root()},
         {"chroot_local_user", "YES"},

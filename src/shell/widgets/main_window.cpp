@@ -28,6 +28,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
@@ -514,6 +515,31 @@ void MainWindow::terminal_log_changed(SiteProfile* profile)
 void MainWindow::post_command(int command)
 {
     ctx_.post_command(command);
+}
+
+void MainWindow::editing_watch_changed(bool watching, const std::string& text)
+{
+    if (editing_box_) {
+        editing_box_->disconnect(this);
+        editing_box_->close();
+        editing_box_->deleteLater();
+        editing_box_ = nullptr;
+    }
+    if (!watching)
+        return;
+    // Not modal: the user goes on working, and saves in the editor go up meanwhile.
+    editing_box_ = new QMessageBox(QMessageBox::Information, load_qstring(IDS_DLG_EDITING),
+                                   QString::fromUtf8(text), QMessageBox::NoButton, this);
+    editing_box_->setObjectName(QStringLiteral("editing_watch"));
+    editing_box_->setWindowModality(Qt::NonModal);
+    QPushButton* done = editing_box_->addButton(load_qstring(IDS_BTN_DONE), QMessageBox::AcceptRole);
+    done->setObjectName(QStringLiteral("done"));
+    connect(editing_box_, &QMessageBox::buttonClicked, this, [this] {
+        editing_box_ = nullptr; // the box closes itself
+        app_.shell->view_edit().finish_editing();
+    });
+    editing_box_->setAttribute(Qt::WA_DeleteOnClose);
+    editing_box_->show();
 }
 
 std::optional<std::string> MainWindow::selected_local_item() const

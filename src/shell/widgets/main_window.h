@@ -14,6 +14,7 @@
 
 class QAction;
 class QMenu;
+class QMessageBox;
 class QSplitter;
 class QTabWidget;
 class QToolBar;
@@ -51,6 +52,7 @@ public:
     void open_profile_manager(DirEntry* node) override;
     void terminal_log_changed(SiteProfile* profile) override;
     void post_command(int command) override;
+    void editing_watch_changed(bool watching, const std::string& text) override;
     [[nodiscard]] std::optional<std::string> selected_local_item() const override;
 
     // The view flags: applied at start (clear bits hide their element) and toggled by 457/403/404/406.
@@ -107,6 +109,7 @@ private:
     LocalPane* local_pane_ = nullptr;
     std::unique_ptr<PaneGlue> pane_glue_;
     TerminalWindow* terminal_ = nullptr;
+    QMessageBox* editing_box_ = nullptr; // while an edit's editor runs on its own
     bool closing_ = false;
 };
 
