@@ -42,6 +42,10 @@ inline constexpr int COMMAND_LIST = 443;
 inline constexpr int COMMAND_TREE = 444;
 inline constexpr int COMMAND_BUTTON = 1879;
 inline constexpr int DEFERRED_STARTUP = 1104;
+inline constexpr int BATCH_WINDOW = 460;
+inline constexpr int BATCH_START = 1108;
+inline constexpr int ADD_BOOKMARK = 469;
+inline constexpr int DELETE_BOOKMARK = 474;
 } // namespace cmd
 
 class Shell {
