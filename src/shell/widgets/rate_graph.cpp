@@ -5,11 +5,16 @@
 
 #include <QPainter>
 
+#include <algorithm>
+
 namespace kestovan {
 
 namespace {
 
 constexpr QRgb GRID_COLOUR = 0xC8C8C8;
+// A label starts this far left of the axis, and keeps at least LABEL_GAP pixels from it.
+constexpr int LABEL_OFFSET = 45;
+constexpr int LABEL_GAP = 3;
 
 QPoint at(const GraphPoint& p)
 {
@@ -38,8 +43,19 @@ void RateGraph::paintEvent(QPaintEvent*)
         label_width = GRAPH_LABEL_FALLBACK_WIDTH;
     sampler_.prepare_paint();
     const QRect r = rect();
-    const GraphLayout layout =
+    GraphLayout layout =
         graph_layout(sampler_, r.left(), r.top(), r.right() + 1, r.bottom() + 1, label_width);
+    // The labels' place was measured for a small system font: with a larger one the label column
+    // grows, so a label ends before the axis instead of running across it.
+    int widest = 0;
+    for (const GraphLabel& label : layout.labels)
+        widest = std::max(widest, metrics.horizontalAdvance(QString::fromUtf8(label.text)));
+    if (const int over = widest + LABEL_GAP - LABEL_OFFSET; over > 0) {
+        label_width += over;
+        layout = graph_layout(sampler_, r.left(), r.top(), r.right() + 1, r.bottom() + 1, label_width);
+        for (GraphLabel& label : layout.labels)
+            label.at.x -= over;
+    }
 
     painter.setPen(QPen(QColor(GRID_COLOUR), 1));
     for (const GraphLine& line : layout.grid)
