@@ -2,6 +2,7 @@
 // their own, a refused server fails only its task, Stop ends the running task and Start retries it.
 #include "queue/transfer_queue.h"
 #include "shell/shell_harness.h"
+#include "support/http_servers.h"
 #include "support/scripted_ftp_server.h"
 #include "support/test_files.h"
 #include "support/vsftpd_server.h"
@@ -163,6 +164,24 @@ TEST(BatchQueue, AnUploadTaskStoresItsFileAtTheServerPath)
     ASSERT_TRUE(q.ran_out()) << server.log();
     EXPECT_EQ(task.state, TASK_DONE);
     EXPECT_EQ(fs::file_size(server.root() + "/incoming/up.bin"), 300'000u);
+}
+
+TEST(BatchQueue, AFetchedWebLinkIsDoneAndTheNextTaskStarts)
+{
+    test::PythonHttpServer web;
+    web.make_file("page.html", "<html>linked</html>");
+    test::VsftpdServer server;
+    server.make_file("after.txt", "after");
+    QueueHarness q;
+    Task& link = q.download("page.html", server.port(), server);
+    link.kind = KIND_WEB_LINK;
+    link.source = web.url("/page.html");
+    q.download("after.txt", server.port(), server);
+    q.queue.start_or_stop();
+    ASSERT_TRUE(q.ran_out()) << server.log();
+    EXPECT_EQ(q.states(), (std::vector<std::uint8_t>{TASK_DONE, TASK_DONE}));
+    EXPECT_EQ(test::read_file(q.local("page.html")), "<html>linked</html>");
+    EXPECT_EQ(test::read_file(q.local("after.txt")), "after");
 }
 
 } // namespace
