@@ -195,6 +195,7 @@ TEST(MainWindowQueue, TwoDownloadsSideBySideAreTwoCurvesOnTheBpsTab)
 TEST(MainWindowBookmarks, AddedBookmarksBecomeMenuItemsAndTheItemMenuDeletesOne)
 {
     WindowHarness h;
+    EXPECT_TRUE(h.window->action(cmd::BATCH_WINDOW)->isEnabled()) << "Tools > Batch Transfer";
     test::write_file(h.data.filePath("plan.txt").toStdString(), "plan");
     h.ctx().focus = FOCUS_LOCAL;
     ASSERT_TRUE(h.app.bookmarks->add_bookmark(h.data.filePath("plan.txt").toStdString()));
