@@ -282,9 +282,8 @@ void TransferQueue::local_file_arrived(const std::string& path)
         ctx_.view->local_file_added(path);
 }
 
-void TransferQueue::batch_connection_closed(Session& session, Task* task)
+void TransferQueue::batch_connection_closed(Session&, Task* task)
 {
-    (void)session;
     if (active_ == task)
         active_ = nullptr;
     if (in_queue(task) && task->state == TASK_WAITING)
