@@ -102,6 +102,7 @@ MainWindow::~MainWindow()
     app_.rates->repaint = nullptr;
     app_.start_batch = nullptr;
     app_.help_open = nullptr;
+    app_.bookmarks->show_local = nullptr;
     for (int id : {pane_cmd::ADD_BATCH_LOCAL, pane_cmd::ADD_BATCH_LIST, pane_cmd::ADD_BATCH_TREE})
         app_.shell->set_command(id, {});
     bookmarks_menu_.reset();
@@ -357,6 +358,10 @@ void MainWindow::wire_queue_and_bookmarks()
         if (DirEntry* node = tree_->current_node())
             queue.add_download_task(*node);
     });
+    app_.bookmarks->show_local = [this](const std::string& folder, const std::string& path) {
+        pane_glue_->list_local(folder);
+        pane_glue_->select_local(path);
+    };
     if (bookmarks_qmenu_ && actions_.contains(cmd::ADD_BOOKMARK))
         bookmarks_menu_ =
             std::make_unique<BookmarksMenu>(*bookmarks_qmenu_, *actions_[cmd::ADD_BOOKMARK], *app_.bookmarks,

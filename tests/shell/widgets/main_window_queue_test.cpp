@@ -213,6 +213,10 @@ TEST(MainWindowBookmarks, AddedBookmarksBecomeMenuItemsAndTheItemMenuDeletesOne)
               bookmarks->actions().indexOf(h.window->action(469)) + 1)
         << "the items follow Add to Bookmarks";
 
+    h.app.window.send_message(WM_COMMAND, 10000);
+    EXPECT_EQ(h.window->selected_local_item(), h.data.filePath("plan.txt").toStdString())
+        << "the local list shows the bookmarked file selected";
+
     auto item_menu = menu.build_item_menu(10000);
     QAction* remove = item_menu->findChild<QAction*>("474");
     ASSERT_NE(remove, nullptr);
