@@ -1,5 +1,4 @@
 // kestovan-ftp: start-up wiring only. The order of start-up and shutdown lives in Application.
-#include "platform/registry.h"
 #include "profiles/profile_folder.h"
 #include "profiles/profile_manager_sessions.h"
 #include "profiles/widgets/profile_manager_window.h"
@@ -9,7 +8,6 @@
 #include "shell/widgets/main_window.h"
 #include "shell/widgets/x11_docking.h"
 #include "ui/language.h"
-#include "ui/language_locale.h"
 #include "ui/widgets/language_switcher.h"
 
 #include <QApplication>
@@ -21,12 +19,34 @@
 
 using namespace kestovan;
 
+namespace {
+
+constexpr const char* USAGE =
+    "Usage: kestovan-ftp [options] [file]\n"
+    "\n"
+    "  -P file    edit the site profile in file, then exit\n"
+    "  -R file    connect the profile that file names\n"
+    "  -N         open the Profile Manager at start\n"
+    "  -pNAME     connect the profile named NAME\n"
+    "  -b         open the Batch Transfer window and start the saved queue\n"
+    "  -y         unattended: no questions whether to connect, for passwords or whole folders\n"
+    "  -x         quit when the queue runs out; the exit status is 0 when every task ended done,\n"
+    "             1 when any failed (kestovan-ftp -b -y -x runs the saved queue from a script)\n"
+    "  --version  print the version\n"
+    "  --help     print this text\n";
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "--has-main-window") == 0)
         return 0;
     if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
         std::cout << "Kestovan FTP " << KESTOVAN_VERSION << "\n";
+        return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--help") == 0) {
+        std::cout << USAGE;
         return 0;
     }
     QApplication qt(argc, argv);
@@ -73,8 +93,15 @@ int main(int argc, char** argv)
                                                line.host_cookie.value_or(0));
         docking->register_with_host();
     }
+    int exit_status = -1;
+    app.quit = [&](int status) {
+        exit_status = status;
+        window.close();
+        QApplication::quit();
+    };
     app.run_late_options(line);
-    if (auto code = stored_or_default_language(Registry(), system_locale_letters()))
-        switch_language(window, language, code, default_language_folders());
-    return QApplication::exec();
+    if (app.start_language)
+        switch_language(window, language, app.start_language, default_language_folders());
+    const int result = QApplication::exec();
+    return exit_status >= 0 ? exit_status : result;
 }

@@ -1,11 +1,13 @@
 #include "shell/application.h"
 
+#include "platform/registry.h"
 #include "profiles/profile_folder.h"
 #include "profiles/profile_tree.h"
 #include "profiles/ravelink_library.h"
 #include "shell/profile_nodes.h"
 #include "shell/session_log.h"
 #include "ui/language.h"
+#include "ui/language_locale.h"
 #include "ui/prompts.h"
 #include "ui/string_ids.h"
 
@@ -64,13 +66,72 @@ std::filesystem::path default_data_folder()
 Application::Application(Prompts& prompts, Sounds& sounds) : prompts_(prompts)
 {
     shell = std::make_unique<Shell>(window, engine, settings, prompts, sounds);
-    shell->context().rename_rules = &config.rename_rules;
+    ShellContext& ctx = shell->context();
+    ctx.rename_rules = &config.rename_rules;
+    queue =
+        std::make_unique<TransferQueue>(ctx, shell->sessions(), shell->events(), shell->web(), config.queue);
+    bookmarks = std::make_unique<Bookmarks>(ctx, shell->sessions(), shell->browser(), config.bookmarks);
+    rates = std::make_unique<RateDisplay>(ctx, shell->events());
+    build_config_hooks();
+    wire_queue_commands();
 }
 
 Application::~Application()
 {
+    rates.reset();
+    bookmarks.reset();
+    queue.reset();
     shell.reset();
     engine.engine_shutdown();
+}
+
+void Application::build_config_hooks()
+{
+    config_hooks.before_write = [this](ConfigState&) {
+        if (help_open)
+            settings.set_flag(KEY_HELP, help_open());
+        Registry registry;
+        save_proxy_preferences(registry, system_proxy_from_environment(), proxy_preferences);
+    };
+    config_hooks.settings_to_write = [](const Settings& in_use) {
+        return settings_for_writing(in_use, Registry(), system_proxy_from_environment());
+    };
+    config_hooks.after_write = [] {
+        if (const Language* language = current_language()) {
+            Registry registry;
+            store_language(registry, language->current_code());
+        }
+    };
+    config_hooks.after_read = [this] {
+        start_language = stored_or_default_language(Registry(), system_locale_letters());
+    };
+}
+
+void Application::wire_queue_commands()
+{
+    ShellContext& ctx = shell->context();
+    queue->task_added = [this] {
+        if (auto error = save_state())
+            prompts_.message(load_string(IDS_CAPTION_ERROR), *error, PromptIcon::Error);
+    };
+    queue->ran_out = [this, &ctx](const QueueOutcome& outcome) {
+        if (!quit_when_done_ || !quit)
+            return;
+        quit_when_done_ = false;
+        const int status = outcome.failed == 0 ? 0 : 1;
+        ctx.defer([this, status] { quit(status); });
+    };
+    shell->set_command(cmd::BATCH_START, [this] { start_batch_queue(); });
+    shell->set_command(cmd::ADD_BOOKMARK,
+                       [this, &ctx] { bookmarks->add_bookmark(ctx.view->selected_local_item()); });
+}
+
+void Application::start_batch_queue()
+{
+    if (start_batch)
+        start_batch();
+    // The window's Start, once the window is up.
+    shell->context().defer([this] { queue->start_or_stop(); });
 }
 
 bool Application::prepare_folders(const std::filesystem::path& folder, std::string* error)
@@ -98,7 +159,9 @@ bool Application::prepare_folders(const std::filesystem::path& folder, std::stri
 std::vector<std::string> Application::load_state()
 {
     std::vector<std::string> problems;
-    read_config(config);
+    read_config(config, CONFIG_FILE, config_hooks);
+    proxy_preferences = load_proxy_preferences(settings, Registry(), system_proxy_from_environment());
+    bookmarks->rebuild_bookmarks_menu();
     ShellContext& ctx = shell->context();
     // A tree text left by an import is moved into the profile folder first.
     if (auto pending = read_pending_tree(data_folder)) {
@@ -193,8 +256,9 @@ void Application::run_late_options(const CommandLine& line)
     }
     if (line.unattended)
         ctx.unattended = true;
-    if (line.batch && start_batch)
-        start_batch();
+    quit_when_done_ = line.quit_when_done;
+    if (line.batch)
+        start_batch_queue();
     if (line.profile)
         if (DirEntry* node = find_profile(*line.profile)) {
             shell->browser().select_node(node);
@@ -204,7 +268,7 @@ void Application::run_late_options(const CommandLine& line)
 
 std::optional<std::string> Application::save_state()
 {
-    ConfigWriteResult result = write_config(config);
+    ConfigWriteResult result = write_config(config, CONFIG_FILE, config_hooks);
     if (!result)
         return result.error;
     return std::nullopt;
@@ -213,6 +277,8 @@ std::optional<std::string> Application::save_state()
 std::optional<std::string> Application::shutdown()
 {
     auto error = save_state();
+    // A task that was running stays waiting in the file; closing its connection starts no other.
+    queue->halt();
     engine.destroy_all_connections();
     ShellContext& ctx = shell->context();
     ctx.current_session_node = ctx.selected = ctx.shown_folder = ctx.previous_folder = nullptr;

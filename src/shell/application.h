@@ -9,8 +9,12 @@
 #include "profiles/ravelink_library.h"
 #include "profiles/site_list_import.h"
 #include "queue/config_file.h"
+#include "queue/transfer_queue.h"
+#include "settings/proxy_settings.h"
 #include "settings/settings.h"
+#include "shell/bookmarks.h"
 #include "shell/command_line.h"
+#include "shell/rate_display.h"
 #include "shell/shell.h"
 #include "views/scratch_names.h"
 
@@ -45,8 +49,10 @@ public:
     bool start_engine();
     // Before the main window: -P and -D modes; true when the program should exit now.
     bool run_early_mode(const CommandLine& line, int& exit_code);
-    // After the main window exists: -R, -N, then -b, -p and -y.
+    // After the main window exists: -R, -N, then -y, -x, -b and -p.
     void run_late_options(const CommandLine& line);
+    // Command 1108 and option -b: the batch window opens and the queue starts (or stops).
+    void start_batch_queue();
     // Writes config.ini; the error text (for the "Error" box) when it cannot.
     std::optional<std::string> save_state();
     // At the window's close: config.ini written, every connection closed, the tree freed, "temp"
@@ -73,19 +79,36 @@ public:
     Engine engine;
     Settings settings;
     ConfigState config{settings};
+    // Run around every write and read of config.ini: the proxy settings to the registry, the system's
+    // proxy left out, the language code to and from the registry.
+    ConfigHooks config_hooks;
+    ProxyPreferences proxy_preferences;
+    // The language read back with config.ini (none: English).
+    std::optional<std::string> start_language;
     std::unique_ptr<Shell> shell;
+    std::unique_ptr<TransferQueue> queue;
+    std::unique_ptr<Bookmarks> bookmarks;
+    std::unique_ptr<RateDisplay> rates;
     std::filesystem::path data_folder;
     // Where File -> Import looks for the importer library, in order.
     std::vector<std::filesystem::path> ravelink_paths = default_ravelink_paths();
 
     // Filled by the window layer: open the profile manager (for -N and command 1875), its form for
-    // one profile (-P), and the batch window (-b).
+    // one profile (-P), and the batch window.
     std::function<bool(DirEntry*)> open_profile_manager;
     std::function<bool(DirEntry&)> edit_profile;
+    // Opens the batch window (-b and command 1108, before the queue starts; 460).
     std::function<void()> start_batch;
+    // Whether the help viewer is open (the `help` setting at every write).
+    std::function<bool()> help_open;
+    // Option -x: the program ends with this status when the queue has run out.
+    std::function<void(int status)> quit;
 
 private:
+    void build_config_hooks();
+    void wire_queue_commands();
     Prompts& prompts_;
+    bool quit_when_done_ = false;
 };
 
 } // namespace kestovan

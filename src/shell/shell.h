@@ -79,6 +79,10 @@ inline constexpr int COMPARE_MENU = 501;
 inline constexpr int COMPARE_TOOLS = 456;
 inline constexpr int COMPARE_BUTTON = 1883;
 inline constexpr int APPEND_FILE = 7901;
+inline constexpr int BATCH_WINDOW = 460;
+inline constexpr int BATCH_START = 1108;
+inline constexpr int ADD_BOOKMARK = 469;
+inline constexpr int DELETE_BOOKMARK = 474;
 } // namespace cmd
 
 class Shell {

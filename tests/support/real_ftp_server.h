@@ -20,6 +20,7 @@ namespace kestovan::test {
 struct RealServerOptions {
     bool anonymous = false;        // anonymous login, seeing anon_root() as "/"
     bool anonymous_upload = false; // anonymous may also store files in anon_root()/upload
+    std::int64_t max_rate = 0;     // bytes per second of each transfer; 0: as fast as it goes (vsftpd)
 };
 
 class RealFtpServer {

@@ -2,11 +2,14 @@
 
 #include "platform/window.h"
 #include "profiles/site_profile.h"
+#include "queue/widgets/batch_window.h"
 #include "shell/command_states.h"
 #include "shell/command_table.h"
+#include "shell/widgets/bookmarks_menu.h"
 #include "shell/widgets/button_column.h"
 #include "shell/widgets/help_viewer.h"
 #include "shell/widgets/log_pane.h"
+#include "shell/widgets/rate_graph.h"
 #include "shell/widgets/status_bar_widget.h"
 #include "shell/widgets/tasks_pane.h"
 #include "shell/widgets/terminal_window.h"
@@ -61,22 +64,11 @@ QString text(int id)
 const std::vector<int>& window_commands()
 {
     using namespace cmd;
-    static const std::vector<int> ids = {QUIT,
-                                         TOGGLE_TOOLBAR,
-                                         TOGGLE_SESSION_LOG,
-                                         TOGGLE_BUTTONS,
-                                         TOGGLE_FILTER_BAR,
-                                         TERMINAL_MENU,
-                                         TERMINAL_BUTTON,
-                                         HELP,
-                                         REFRESH_BUTTON,
-                                         REFRESH_TREE,
-                                         REFRESH_LIST,
-                                         GO_BACK,
-                                         DEFERRED_STARTUP,
-                                         CONNECT_MANAGER,
-                                         CONNECT_TOOLBAR,
-                                         IMPORT};
+    static const std::vector<int> ids = {QUIT,           TOGGLE_TOOLBAR,   TOGGLE_SESSION_LOG, TOGGLE_BUTTONS,
+                                         TOGGLE_FILTER_BAR, TERMINAL_MENU, TERMINAL_BUTTON,   HELP,
+                                         REFRESH_BUTTON, REFRESH_TREE,     REFRESH_LIST,       GO_BACK,
+                                         DEFERRED_STARTUP, CONNECT_MANAGER, CONNECT_TOOLBAR,  IMPORT,
+                                         BATCH_WINDOW};
     return ids;
 }
 
@@ -96,6 +88,7 @@ MainWindow::MainWindow(Application& app, QtPrompts& prompts)
     build_menus();
     build_toolbar();
     build_central();
+    wire_queue_and_bookmarks();
     status_ = new StatusBarWidget(ctx_.status, this);
     setStatusBar(status_);
     app_.window.set_handler([this](const Message& m) {
@@ -111,6 +104,13 @@ MainWindow::MainWindow(Application& app, QtPrompts& prompts)
 
 MainWindow::~MainWindow()
 {
+    app_.rates->repaint = nullptr;
+    app_.start_batch = nullptr;
+    app_.help_open = nullptr;
+    app_.bookmarks->show_local = nullptr;
+    for (int id : {pane_cmd::ADD_BATCH_LOCAL, pane_cmd::ADD_BATCH_LIST, pane_cmd::ADD_BATCH_TREE})
+        app_.shell->set_command(id, {});
+    bookmarks_menu_.reset();
     pane_glue_.reset(); // before the panes it joins
     ctx_.view = nullptr;
     app_.window.set_handler({});
@@ -166,6 +166,8 @@ void MainWindow::build_menus()
         menu->menuAction()->setProperty(STRING_ID_PROPERTY, info.title_string_id);
         if (info.title_string_id == IDS_MENU_FILE)
             file_menu_ = menu;
+        if (info.title_string_id == IDS_MENU_BOOKMARKS)
+            bookmarks_qmenu_ = menu;
         for (int id : info.items) {
             if (id == 0) {
                 menu->addSeparator();
@@ -305,11 +307,11 @@ void MainWindow::build_central()
     tasks_pane_->can_disconnect = [this](const Task& row) {
         return app_.shell->task_commands().can_disconnect(row);
     };
-    auto* rate_graph = new QWidget(lower_tabs_);
-    rate_graph->setObjectName("rate_graph");
+    rate_graph_ = new RateGraph(app_.rates->sampler(), lower_tabs_);
+    app_.rates->repaint = [this] { rate_graph_->update(); };
     lower_tabs_->addTab(log_pane_, text(IDS_TAB_SESSION_LOG));
     lower_tabs_->addTab(tasks_pane_, text(IDS_TAB_TASKS));
-    lower_tabs_->addTab(rate_graph, text(IDS_TAB_BPS));
+    lower_tabs_->addTab(rate_graph_, text(IDS_TAB_BPS));
     bind_tab_ids(*lower_tabs_, {IDS_TAB_SESSION_LOG, IDS_TAB_TASKS, IDS_TAB_BPS});
 
     vertical_->setStretchFactor(0, 3);
@@ -344,8 +346,40 @@ void MainWindow::send_command(int command)
     app_.window.send_message(WM_COMMAND, static_cast<std::uint64_t>(command));
 }
 
+void MainWindow::wire_queue_and_bookmarks()
+{
+    batch_ = new BatchWindow(*app_.queue, ctx_, this);
+    app_.start_batch = [this] { batch_->open_window(); };
+    app_.help_open = [] { return help_is_open(); };
+    TransferQueue& queue = *app_.queue;
+    app_.shell->set_command(pane_cmd::ADD_BATCH_LOCAL, [this, &queue] {
+        for (const LocalEntry& item : pane_glue_->local_selection())
+            queue.add_upload_task(item);
+    });
+    app_.shell->set_command(pane_cmd::ADD_BATCH_LIST, [this, &queue] {
+        for (DirEntry* entry : pane_glue_->remote_selection())
+            queue.add_download_task(*entry);
+    });
+    app_.shell->set_command(pane_cmd::ADD_BATCH_TREE, [this, &queue] {
+        if (DirEntry* node = tree_->current_node())
+            queue.add_download_task(*node);
+    });
+    app_.bookmarks->show_local = [this](const std::string& folder, const std::string& path) {
+        pane_glue_->list_local(folder);
+        pane_glue_->select_local(path);
+    };
+    if (bookmarks_qmenu_ && actions_.contains(cmd::ADD_BOOKMARK))
+        bookmarks_menu_ =
+            std::make_unique<BookmarksMenu>(*bookmarks_qmenu_, *actions_[cmd::ADD_BOOKMARK], *app_.bookmarks,
+                                            [this](int id) { send_command(id); });
+}
+
 bool MainWindow::window_command(int command)
 {
+    if (command >= BOOKMARK_FIRST_ID && command <= BOOKMARK_LAST_ID) {
+        app_.bookmarks->open_bookmark(command);
+        return true;
+    }
     if (command >= RECENT_PROFILE_FIRST && command < RECENT_PROFILE_FIRST + RECENT_PROFILE_COUNT) {
         const auto recent = app_.settings.recent_profiles();
         const auto index = static_cast<std::size_t>(command - RECENT_PROFILE_FIRST);
@@ -387,6 +421,7 @@ bool MainWindow::window_command(int command)
             app_.shell->browser().go_back();
         return true;
     case cmd::DEFERRED_STARTUP: deferred_startup(); return true;
+    case cmd::BATCH_WINDOW: batch_->open_window(); return true;
     case cmd::IMPORT: import_site_list(); return true;
     case cmd::CONNECT_MANAGER:
     case cmd::CONNECT_TOOLBAR: open_profile_manager(ctx_.selected); return true;

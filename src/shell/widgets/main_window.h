@@ -21,7 +21,10 @@ class QToolBar;
 
 namespace kestovan {
 
+class BatchWindow;
+class BookmarksMenu;
 class ButtonColumn;
+class RateGraph;
 class StatusBarWidget;
 class LogPane;
 class TasksPane;
@@ -70,6 +73,10 @@ public:
 
     [[nodiscard]] QAction* action(int command) const;
     [[nodiscard]] ButtonColumn* buttons() const { return buttons_; }
+    [[nodiscard]] BatchWindow& batch_window() const { return *batch_; }
+    [[nodiscard]] RateGraph& rate_graph() const { return *rate_graph_; }
+    [[nodiscard]] BookmarksMenu& bookmarks_menu() const { return *bookmarks_menu_; }
+    [[nodiscard]] QTabWidget& lower_tabs() const { return *lower_tabs_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -86,12 +93,18 @@ private:
     bool window_command(int command);
     void send_command(int command);
     void update_recent_menu();
+    // The batch window, the Add to Batch commands of the panes and the bookmark items.
+    void wire_queue_and_bookmarks();
 
     Application& app_;
     ShellContext& ctx_;
     QtPrompts& prompts_;
     std::map<int, QAction*> actions_;
     QMenu* file_menu_ = nullptr;
+    QMenu* bookmarks_qmenu_ = nullptr;
+    std::unique_ptr<BookmarksMenu> bookmarks_menu_;
+    BatchWindow* batch_ = nullptr;
+    RateGraph* rate_graph_ = nullptr;
     QAction* quit_action_ = nullptr;
     std::vector<QAction*> recent_actions_;
     QToolBar* toolbar_ = nullptr;
