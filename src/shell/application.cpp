@@ -1,11 +1,13 @@
 #include "shell/application.h"
 
+#include "engine/proxy.h"
 #include "profiles/profile_folder.h"
 #include "profiles/profile_tree.h"
 #include "profiles/ravelink_library.h"
 #include "shell/profile_nodes.h"
 #include "shell/session_log.h"
 #include "ui/language.h"
+#include "ui/language_locale.h"
 #include "ui/prompts.h"
 #include "ui/string_ids.h"
 
@@ -64,7 +66,40 @@ std::filesystem::path default_data_folder()
 Application::Application(Prompts& prompts, Sounds& sounds) : prompts_(prompts)
 {
     shell = std::make_unique<Shell>(window, engine, settings, prompts, sounds);
+    connect_hooks();
+}
+
+Application::Application(Prompts& prompts, SoundOutput& output)
+    : prompts_(prompts), own_sounds_(std::make_unique<EventSounds>(settings, output))
+{
+    shell = std::make_unique<Shell>(window, engine, settings, prompts, *own_sounds_);
+    connect_hooks();
+}
+
+void Application::connect_hooks()
+{
     shell->context().rename_rules = &config.rename_rules;
+    shell->sessions().apply_proxy = [this] { apply_proxy(); };
+    config_hooks.before_write = [this](ConfigState&) {
+        if (capture_window_state)
+            capture_window_state();
+        save_proxy_preferences(registry, system_proxy, proxy);
+        // A proxy taken over from the system at start-up is not written as the program's own; the
+        // running program keeps it (save_state puts it back).
+        const Settings written = settings_for_writing(settings, registry, system_proxy);
+        if (written.text(KEY_FHOST) != settings.text(KEY_FHOST)) {
+            unwritten_proxy_.emplace(settings.text(KEY_FHOST), settings.integer(KEY_FPORT));
+            settings.set_text(KEY_FHOST, written.text(KEY_FHOST));
+            settings.set_integer(KEY_FPORT, written.integer(KEY_FPORT));
+        }
+    };
+    config_hooks.after_write = [this] {
+        if (current_language)
+            store_language(registry, current_language());
+    };
+    config_hooks.after_read = [this] {
+        start_language = stored_or_default_language(registry, system_locale_letters());
+    };
 }
 
 Application::~Application()
@@ -98,7 +133,7 @@ bool Application::prepare_folders(const std::filesystem::path& folder, std::stri
 std::vector<std::string> Application::load_state()
 {
     std::vector<std::string> problems;
-    read_config(config);
+    read_config(config, CONFIG_FILE, config_hooks);
     ShellContext& ctx = shell->context();
     // A tree text left by an import is moved into the profile folder first.
     if (auto pending = read_pending_tree(data_folder)) {
@@ -137,7 +172,32 @@ void Application::refresh_profiles()
 
 bool Application::start_engine()
 {
-    return shell->start_engine(settings.integer(KEY_FTIMEOUT));
+    const bool started = shell->start_engine(settings.integer(KEY_FTIMEOUT));
+    proxy = load_proxy_preferences(settings, registry, system_proxy);
+    apply_proxy();
+    return started;
+}
+
+void Application::apply_proxy()
+{
+    set_proxy(engine, ftp_proxy_settings(proxy, settings));
+    if (!shell->web().start())
+        return;
+    const ProxySettings web = web_proxy_settings(proxy, settings);
+    shell->web().client().web_set_proxy(web.type, web.host, web.port, web.user_name, web.password);
+}
+
+PreferenceValues Application::preferences() const
+{
+    return preference_values(settings, proxy, config.rename_rules);
+}
+
+void Application::apply_preferences(const PreferenceValues& values)
+{
+    store_preferences(values, settings, proxy, config.rename_rules);
+    engine.set_timeout(settings.integer(KEY_FTIMEOUT));
+    apply_proxy();
+    save_proxy_preferences(registry, system_proxy, proxy);
 }
 
 bool Application::run_early_mode(const CommandLine& line, int& exit_code)
@@ -204,7 +264,12 @@ void Application::run_late_options(const CommandLine& line)
 
 std::optional<std::string> Application::save_state()
 {
-    ConfigWriteResult result = write_config(config);
+    ConfigWriteResult result = write_config(config, CONFIG_FILE, config_hooks);
+    if (unwritten_proxy_) {
+        settings.set_text(KEY_FHOST, unwritten_proxy_->first);
+        settings.set_integer(KEY_FPORT, unwritten_proxy_->second);
+        unwritten_proxy_.reset();
+    }
     if (!result)
         return result.error;
     return std::nullopt;
