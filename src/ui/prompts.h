@@ -55,6 +55,13 @@ public:
                                                  const std::string& proposed_name,
                                                  const std::string& filter) = 0;
     virtual std::optional<std::string> open_file(const std::string& title, const std::string& filter) = 0;
+    // The same, starting in folder (the last one used); the plain dialog when not overridden.
+    virtual std::optional<std::string> open_file_from(const std::string& title, const std::string& folder,
+                                                      const std::string& filter)
+    {
+        (void)folder;
+        return open_file(title, filter);
+    }
 };
 
 } // namespace kestovan

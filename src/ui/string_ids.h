@@ -247,6 +247,15 @@ constexpr int IDS_SOCKS5_REPLY_UNKNOWN = 2130;
 constexpr int IDS_SOCKS5_UNKNOWN_ADDRESS_TYPE = 2131;
 constexpr int IDS_SOCKS_DATA_UNASKED = 2132;
 constexpr int IDS_SOCKS_CLOSED = 2133;
+// The Firewall/Proxy page of the Preferences dialog.
+constexpr int IDS_GROUP_PROXY_TYPE = 2134;
+constexpr int IDS_LABEL_PROXY_HOST = 2135;
+constexpr int IDS_LABEL_PROXY_PORT = 2136;
+constexpr int IDS_LABEL_PROXY_USER = 2137;
+constexpr int IDS_LABEL_PROXY_PASSWORD = 2138;
+constexpr int IDS_GROUP_HTTP_PROXY = 2139;
+constexpr int IDS_LABEL_HTTP_PROXY_SERVER = 2140;
+constexpr int IDS_LABEL_HTTP_PROXY_PORT = 2141;
 
 // Transfer queue and config.ini (3000-3099)
 constexpr int IDS_DLG_BATCH_TRANSFER = 3000;
@@ -341,6 +350,8 @@ constexpr int IDS_CHECK_RENAME_ENABLED = 4174;
 constexpr int IDS_BTN_RENAME_NEW = 4175;
 constexpr int IDS_MENU_RENAME_NEW = 4176;
 constexpr int IDS_MENU_RENAME_DELETE = 4177;
+constexpr int IDS_LABEL_RENAME_LOCAL = 4185;
+constexpr int IDS_LABEL_RENAME_REMOTE = 4186;
 
 // View, edit and execute (4200-4229)
 constexpr int IDS_MENU_EXECUTE = 4200;
@@ -445,6 +456,7 @@ constexpr int IDS_BTN_PLAY = 7110;
 constexpr int IDS_BTN_BROWSE = 7111;
 constexpr int IDS_DLG_OPEN_SOUND_FILE = 7112;
 constexpr int IDS_SOUND_FILE_FILTER = 7113;
+constexpr int IDS_SOUND_FILE_FILTER_ALL = 7114;
 
 // Languages of the Options > Language menu (8000-8049)
 constexpr int IDS_LANGUAGE_ENGLISH = 8000;    // caption worded here (the menus name the item only)
