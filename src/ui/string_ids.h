@@ -458,20 +458,20 @@ constexpr int IDS_DLG_OPEN_SOUND_FILE = 7112;
 constexpr int IDS_SOUND_FILE_FILTER = 7113;
 constexpr int IDS_SOUND_FILE_FILTER_ALL = 7114;
 
-// Languages of the Options > Language menu (8000-8049)
-constexpr int IDS_LANGUAGE_ENGLISH = 8000;    // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_ARABIC = 8001;     // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_CZECH = 8002;      // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_DUTCH = 8003;      // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_FRENCH = 8004;     // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_GERMAN = 8005;     // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_GREEK = 8006;      // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_ITALIAN = 8007;    // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_JAPANESE = 8008;   // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_KOREAN = 8009;     // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_PORTUGUESE = 8010; // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_SPANISH = 8011;    // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_SWEDISH = 8012;    // caption worded here (the menus name the item only)
+// Languages of the Options > Language menu (8000-8049), each named in itself
+constexpr int IDS_LANGUAGE_ENGLISH = 8000;
+constexpr int IDS_LANGUAGE_ARABIC = 8001;
+constexpr int IDS_LANGUAGE_CZECH = 8002;
+constexpr int IDS_LANGUAGE_DUTCH = 8003;
+constexpr int IDS_LANGUAGE_FRENCH = 8004;
+constexpr int IDS_LANGUAGE_GERMAN = 8005;
+constexpr int IDS_LANGUAGE_GREEK = 8006;
+constexpr int IDS_LANGUAGE_ITALIAN = 8007;
+constexpr int IDS_LANGUAGE_JAPANESE = 8008;
+constexpr int IDS_LANGUAGE_KOREAN = 8009;
+constexpr int IDS_LANGUAGE_PORTUGUESE = 8010;
+constexpr int IDS_LANGUAGE_SPANISH = 8011;
+constexpr int IDS_LANGUAGE_SWEDISH = 8012;
 
 // Common text and file library (9000-9049)
 constexpr int IDS_ERR_READ_OUT_OF_MEMORY = 9000;
