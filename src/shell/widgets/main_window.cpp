@@ -2,6 +2,8 @@
 
 #include "platform/window.h"
 #include "profiles/site_profile.h"
+#include "settings/browser.h"
+#include "settings/widgets/preferences_dialog.h"
 #include "shell/command_states.h"
 #include "shell/command_table.h"
 #include "shell/widgets/button_column.h"
@@ -14,6 +16,7 @@
 #include "ui/string_ids.h"
 #include "ui/widgets/language_switcher.h"
 #include "ui/widgets/qt_prompts.h"
+#include "ui/widgets/window_placement_widgets.h"
 #include "views/widgets/local_pane.h"
 #include "views/widgets/pane_glue.h"
 #include "views/widgets/remote_list.h"
@@ -35,6 +38,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <cstdlib>
 
 namespace kestovan {
 
@@ -59,8 +64,8 @@ QString text(int id)
 // The commands this window carries out itself (the rest are the shell's or not built yet).
 const std::vector<int>& window_commands()
 {
-    static const std::vector<int> ids = {414,  457, 403, 404, 406,  468, 1869, 7888,
-                                         1858, 393, 394, 536, 1104, 459, 1875, 479};
+    static const std::vector<int> ids = {414, 457,  403, 404,  406, 468, 1869, 7888, 1858, 393, 394,
+                                         536, 1104, 459, 1875, 479, 105, 502,  503,  505,  506};
     return ids;
 }
 
@@ -162,8 +167,12 @@ void MainWindow::build_menus()
                     group->addAction(action);
                     languages->addAction(action);
                     // Only languages whose file is there can be chosen.
-                    action->setVisible(item.code.empty() ||
-                                       find_language_file(item.code, default_language_folders()).has_value());
+                    action->setVisible(
+                        item.code.empty() ||
+                        (language_offered(item) &&
+                         find_language_file(item.code, default_language_folders()).has_value()));
+                    // Each language is named in itself, whatever language is in force.
+                    action->setProperty(NO_TRANSLATION_PROPERTY, true);
                 }
                 actions_[3033]->setChecked(true);
             } else if (QAction* action = actions_[id]) {
@@ -208,6 +217,7 @@ void MainWindow::build_central()
     vertical_->setObjectName("panes");
     auto* browse = new QSplitter(Qt::Horizontal, vertical_);
     browse->setObjectName("9105");
+    browse_ = browse;
 
     local_pane_ = new LocalPane(ctx_, browse);
 
@@ -243,6 +253,7 @@ void MainWindow::build_central()
 
     auto* remote = new QSplitter(Qt::Horizontal, browse);
     remote->setObjectName("remote_side");
+    remote_side_ = remote;
     tree_ = new RemoteTree(*app_.shell, remote);
     auto* remote_rows = new QWidget(remote);
     auto* remote_column = new QVBoxLayout(remote_rows);
@@ -339,13 +350,10 @@ bool MainWindow::window_command(int command)
     for (const LanguageItem& item : language_items()) {
         if (item.command != command)
             continue;
-        if (Language* language = current_language()) {
-            std::optional<std::string> code;
-            if (!item.code.empty())
-                code = std::string(item.code);
-            switch_language(*this, *language, code, default_language_folders());
-            command_states_changed();
-        }
+        std::optional<std::string> code;
+        if (!item.code.empty())
+            code = std::string(item.code);
+        switch_language(code);
         return true;
     }
     switch (command) {
@@ -356,7 +364,7 @@ bool MainWindow::window_command(int command)
     case 406: toggle_view(VIEW_FILTER_BAR); return true;
     case 468:
     case 1869: open_terminal(); return true;
-    case 7888: show_help(this); return true;
+    case 7888: show_help(this, app_.settings.placement(KEY_D_HELP)); return true;
     case 1858:
         local_pane_->refresh();
         app_.shell->browser().refresh();
@@ -371,6 +379,11 @@ bool MainWindow::window_command(int command)
         return true;
     case 1104: deferred_startup(); return true;
     case 479: import_site_list(); return true;
+    case 105: open_preferences(PAGE_SETTINGS); return true;
+    case 502: open_preferences(PAGE_OPTIONS); return true;
+    case 503: open_preferences(PAGE_PROXY); return true;
+    case 505: open_preferences(PAGE_SOUND); return true;
+    case 506: open_preferences(PAGE_AUTO_RENAME); return true;
     case 459:
     case 1875: open_profile_manager(ctx_.selected); return true;
     default: return false;
@@ -589,7 +602,8 @@ void MainWindow::open_terminal()
     connect(terminal_, &TerminalWindow::saveLogRequested, this, [this] { app_.shell->save_log(); });
     connect(terminal_, &TerminalWindow::clearRequested, this,
             [this] { ctx_.log.clear(ctx_.profile_of(ctx_.selected)); });
-    connect(terminal_, &TerminalWindow::helpRequested, this, [this] { show_help(this); });
+    connect(terminal_, &TerminalWindow::helpRequested, this,
+            [this] { show_help(this, app_.settings.placement(KEY_D_HELP)); });
     connect(terminal_, &TerminalWindow::typedLine, this, [this](const QString& line) {
         if (app_.shell->typed().typed_command(ctx_.current_session_node, line.toStdString()))
             ctx_.log.suppress_next();
@@ -610,6 +624,68 @@ void MainWindow::import_site_list()
         tree_->tree_model().reload();
 }
 
+void MainWindow::open_preferences(int page)
+{
+    PreferencesServices services;
+    const char* browser_env = std::getenv("BROWSER");
+    services.browsers = browser_suggestions(browser_env ? browser_env : "");
+    const std::string sound_folder = app_.settings.text(KEY_SP);
+    if (!sound_folder.empty())
+        services.sound_folder = sound_folder;
+    else if (const auto folders = sound_theme_folders(); !folders.empty())
+        services.sound_folder = folders.front();
+    if (EventSounds* sounds = app_.event_sounds())
+        services.play_sound = [sounds](std::string_view text) { sounds->play_sound_text(text); };
+    PreferencesDialog dialog(app_.preferences(), prompts_, services, this);
+    dialog.show_page(page);
+    if (dialog.exec() == QDialog::Accepted)
+        app_.apply_preferences(dialog.values());
+}
+
+void MainWindow::switch_language(const std::optional<std::string>& code)
+{
+    Language* language = current_language();
+    if (!language)
+        return;
+    kestovan::switch_language(*this, *language, code, default_language_folders());
+    check_language_item();
+    title_changed();
+    if (buttons_) {
+        buttons_->updateGeometry();
+        buttons_->fit();
+    }
+    reload_help();
+    command_states_changed();
+}
+
+void MainWindow::check_language_item()
+{
+    const Language* language = current_language();
+    const std::string code = language && language->current_code() ? *language->current_code() : std::string();
+    for (const LanguageItem& item : language_items())
+        if (QAction* a = action(item.command))
+            a->setChecked(item.code == code);
+}
+
+std::vector<QSplitter*> MainWindow::splitters() const
+{
+    return {vertical_, browse_, remote_side_};
+}
+
+void MainWindow::apply_placement()
+{
+    if (const auto placement = app_.settings.placement(KEY_D_MAIN))
+        apply_window_placement(*this, *placement, splitters());
+}
+
+void MainWindow::capture_placement()
+{
+    app_.settings.set_placement(KEY_D_MAIN, capture_window_placement(*this, splitters()));
+    if (const auto help = help_placement())
+        app_.settings.set_placement(KEY_D_HELP, *help);
+    app_.settings.set_flag(KEY_HELP, help_is_open());
+}
+
 void MainWindow::refresh_profiles()
 {
     app_.refresh_profiles();
@@ -621,7 +697,7 @@ void MainWindow::deferred_startup()
 {
     update();
     if (app_.settings.flag(KEY_HELP))
-        show_help(this);
+        show_help(this, app_.settings.placement(KEY_D_HELP));
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)
@@ -638,7 +714,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     closing_ = true;
-    app_.settings.set_flag(KEY_HELP, help_is_open());
+    capture_placement();
     if (auto error = app_.shutdown())
         prompts_.message(load_string(IDS_CAPTION_ERROR), *error, PromptIcon::Error);
     if (terminal_)

@@ -58,6 +58,17 @@ public:
     [[nodiscard]] bool view_shown(int bit) const;
 
     void open_terminal();
+    // Options menu: the Preferences dialog on one of its pages (0 Settings .. 4 Auto-Rename); the
+    // values are applied when it is confirmed.
+    void open_preferences(int page);
+    // Switches every text of the window to the language of code (none: English); the Language
+    // menu then checks that language, the title and the button column follow, the help page is
+    // shown again.
+    void switch_language(const std::optional<std::string>& code);
+    // `d_main`: given to the window before it is shown, and taken (with `d_help`) before config.ini
+    // is written.
+    void apply_placement();
+    void capture_placement();
     // The deferred start-up (command 1104).
     void deferred_startup();
     // File -> Import (479).
@@ -67,6 +78,7 @@ public:
 
     [[nodiscard]] QAction* action(int command) const;
     [[nodiscard]] ButtonColumn* buttons() const { return buttons_; }
+    [[nodiscard]] PaneGlue* pane_glue() const { return pane_glue_.get(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -81,6 +93,8 @@ private:
     bool window_command(int command);
     void send_command(int command);
     void update_recent_menu();
+    void check_language_item();
+    [[nodiscard]] std::vector<QSplitter*> splitters() const;
 
     Application& app_;
     ShellContext& ctx_;
@@ -93,6 +107,8 @@ private:
     ButtonColumn* buttons_ = nullptr;
     StatusBarWidget* status_ = nullptr;
     QSplitter* vertical_ = nullptr;
+    QSplitter* browse_ = nullptr;
+    QSplitter* remote_side_ = nullptr;
     QTabWidget* lower_tabs_ = nullptr;
     LogPane* log_pane_ = nullptr;
     TasksPane* tasks_pane_ = nullptr;
