@@ -66,6 +66,8 @@ SettingsPage::SettingsPage(const std::vector<std::string>& browsers, QWidget* pa
     setObjectName("138");
     auto* form = new QFormLayout(this);
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    // Each box under its label, full width: the labels are long, in German and French more so.
+    form->setRowWrapPolicy(QFormLayout::WrapAllRows);
     browser_ = new QComboBox(this);
     browser_->setObjectName("browser");
     browser_->setEditable(true);
@@ -156,6 +158,7 @@ ProxyPage::ProxyPage(QWidget* parent) : QWidget(parent)
 
     auto* form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    form->setRowWrapPolicy(QFormLayout::WrapLongRows);
     host_ = line("fhost", this);
     port_ = number_box("fport", MAX_PORT, this);
     user_ = line("proxy_user", this);

@@ -86,7 +86,7 @@ PreferencesDialog::PreferencesDialog(const PreferenceValues& values, Prompts& pr
     sound_->show_values(values_);
     rename_->show_rules(values_.rename_rules);
     show_page(PAGE_SETTINGS);
-    resize(620, 440);
+    resize(720, 460);
 }
 
 void PreferencesDialog::show_page(int page)
