@@ -101,5 +101,18 @@ TEST(EventSounds, AFolderListsItsWaveAndOggFilesByName)
     EXPECT_TRUE(sound_files_in(base / "missing").empty());
 }
 
+TEST(CanberraSoundOutput, AFileThatCannotBePlayedIsSilentAndNeverWaitedFor)
+{
+    QTemporaryDir folder;
+    const std::string not_a_sound = folder.path().toStdString() + "/broken.wav";
+    std::ofstream(not_a_sound) << "not a wave file";
+    CanberraSoundOutput output;
+    const auto start = std::chrono::steady_clock::now();
+    output.play_file(folder.path().toStdString() + "/missing.wav");
+    output.play_file_and_wait(not_a_sound, SOUND_WAIT_LIMIT);
+    output.play_file_and_wait(folder.path().toStdString() + "/missing.oga", SOUND_WAIT_LIMIT);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, SOUND_WAIT_LIMIT);
+}
+
 } // namespace
 } // namespace kestovan

@@ -27,6 +27,8 @@ std::string config_text(const Application& app)
 TEST(ApplicationProxy, TheSystemProxyIsUsedAndNotWrittenAsTheProgramsOwn)
 {
     QTemporaryDir folder;
+    const char* registry_dir = std::getenv("KESTOVAN_REGISTRY_DIR");
+    const std::string registry_before = registry_dir ? registry_dir : "";
     setenv("KESTOVAN_REGISTRY_DIR", (folder.path().toStdString() + "/registry").c_str(), 1);
     const std::filesystem::path working = std::filesystem::current_path();
     {
@@ -69,6 +71,7 @@ TEST(ApplicationProxy, TheSystemProxyIsUsedAndNotWrittenAsTheProgramsOwn)
         EXPECT_NE(config_text(app).find("fhost=127.0.0.2\nfport=1081\n"), std::string::npos);
     }
     std::filesystem::current_path(working);
+    setenv("KESTOVAN_REGISTRY_DIR", registry_before.c_str(), 1);
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,8 @@ struct ProgramHarness {
     ProgramHarness()
     {
         // The registry stand-in belongs to this program and its restarts only.
+        if (const char* before = std::getenv("KESTOVAN_REGISTRY_DIR"))
+            registry_before = before;
         setenv("KESTOVAN_REGISTRY_DIR", (folder.path().toStdString() + "/registry").c_str(), 1);
     }
     ~ProgramHarness()
@@ -42,6 +45,10 @@ struct ProgramHarness {
         stop();
         // The program made its data folder the working folder; that folder goes with this harness.
         std::filesystem::current_path(working_folder);
+        if (registry_before)
+            setenv("KESTOVAN_REGISTRY_DIR", registry_before->c_str(), 1);
+        else
+            unsetenv("KESTOVAN_REGISTRY_DIR");
     }
 
     // Starts the program with these command-line words; false when it did not open its window.
@@ -75,7 +82,20 @@ struct ProgramHarness {
         return window().findChild<W*>(QString::fromLatin1(name));
     }
 
-    std::filesystem::path working_folder = std::filesystem::current_path();
+    // A test before may have left the process in a folder that is gone.
+    static std::filesystem::path usable_working_folder()
+    {
+        std::error_code ec;
+        std::filesystem::path here = std::filesystem::current_path(ec);
+        if (ec) {
+            here = std::filesystem::temp_directory_path();
+            std::filesystem::current_path(here);
+        }
+        return here;
+    }
+
+    std::filesystem::path working_folder = usable_working_folder();
+    std::optional<std::string> registry_before;
     QTemporaryDir folder;
     RecordingSoundOutput sounds;
     std::unique_ptr<Program> program;
