@@ -5,6 +5,7 @@
 #include "profiles/widgets/profile_manager_window.h"
 #include "shell/widgets/main_window.h"
 #include "shell/widgets/x11_docking.h"
+#include "ui/string_ids.h"
 #include "views/widgets/pane_glue.h"
 
 #include <QApplication>
@@ -35,7 +36,7 @@ bool Program::start(const CommandLine& line, const std::filesystem::path& data_f
     exit_code = 0;
     std::string error;
     if (!app_.prepare_folders(data_folder, &error)) {
-        prompts_.message("Error", error, PromptIcon::Error);
+        prompts_.message(load_string(IDS_CAPTION_ERROR), error, PromptIcon::Error);
         exit_code = 1;
         return false;
     }
