@@ -1,5 +1,6 @@
 #include "shell/application.h"
 
+#include "engine/proxy.h"
 #include "platform/registry.h"
 #include "profiles/profile_folder.h"
 #include "profiles/profile_tree.h"
@@ -66,14 +67,45 @@ std::filesystem::path default_data_folder()
 Application::Application(Prompts& prompts, Sounds& sounds) : prompts_(prompts)
 {
     shell = std::make_unique<Shell>(window, engine, settings, prompts, sounds);
+    connect_hooks();
+}
+
+Application::Application(Prompts& prompts, SoundOutput& output)
+    : prompts_(prompts), own_sounds_(std::make_unique<EventSounds>(settings, output))
+{
+    shell = std::make_unique<Shell>(window, engine, settings, prompts, *own_sounds_);
+    connect_hooks();
+}
+
+void Application::connect_hooks()
+{
     ShellContext& ctx = shell->context();
     ctx.rename_rules = &config.rename_rules;
     queue =
         std::make_unique<TransferQueue>(ctx, shell->sessions(), shell->events(), shell->web(), config.queue);
     bookmarks = std::make_unique<Bookmarks>(ctx, shell->sessions(), shell->browser(), config.bookmarks);
     rates = std::make_unique<RateDisplay>(ctx, shell->events());
-    build_config_hooks();
     wire_queue_commands();
+    shell->sessions().apply_proxy = [this] { apply_proxy(); };
+    config_hooks.before_write = [this](ConfigState&) {
+        if (help_open)
+            settings.set_flag(KEY_HELP, help_open());
+        if (capture_window_state)
+            capture_window_state();
+        save_proxy(registry, system_proxy, proxy);
+    };
+    // A proxy taken over from the system at start-up is not written as the program's own; the
+    // running program keeps using it.
+    config_hooks.settings_to_write = [this](const Settings& in_use) {
+        return settings_for_writing(in_use, registry, system_proxy);
+    };
+    config_hooks.after_write = [this] {
+        if (current_language)
+            store_language(registry, current_language());
+    };
+    config_hooks.after_read = [this] {
+        start_language = stored_or_default_language(registry, system_locale_letters());
+    };
 }
 
 Application::~Application()
@@ -83,28 +115,6 @@ Application::~Application()
     queue.reset();
     shell.reset();
     engine.engine_shutdown();
-}
-
-void Application::build_config_hooks()
-{
-    config_hooks.before_write = [this](ConfigState&) {
-        if (help_open)
-            settings.set_flag(KEY_HELP, help_open());
-        Registry registry;
-        save_proxy_preferences(registry, system_proxy_from_environment(), proxy_preferences);
-    };
-    config_hooks.settings_to_write = [](const Settings& in_use) {
-        return settings_for_writing(in_use, Registry(), system_proxy_from_environment());
-    };
-    config_hooks.after_write = [] {
-        if (const Language* language = current_language()) {
-            Registry registry;
-            store_language(registry, language->current_code());
-        }
-    };
-    config_hooks.after_read = [this] {
-        start_language = stored_or_default_language(Registry(), system_locale_letters());
-    };
 }
 
 void Application::wire_queue_commands()
@@ -160,7 +170,6 @@ std::vector<std::string> Application::load_state()
 {
     std::vector<std::string> problems;
     read_config(config, CONFIG_FILE, config_hooks);
-    proxy_preferences = load_proxy_preferences(settings, Registry(), system_proxy_from_environment());
     bookmarks->rebuild_bookmarks_menu();
     ShellContext& ctx = shell->context();
     // A tree text left by an import is moved into the profile folder first.
@@ -200,7 +209,32 @@ void Application::refresh_profiles()
 
 bool Application::start_engine()
 {
-    return shell->start_engine(settings.integer(KEY_FTIMEOUT));
+    const bool started = shell->start_engine(settings.integer(KEY_FTIMEOUT));
+    proxy = load_proxy(settings, registry, system_proxy);
+    apply_proxy();
+    return started;
+}
+
+void Application::apply_proxy()
+{
+    set_proxy(engine, ftp_proxy_settings(proxy, settings));
+    if (!shell->web().start())
+        return;
+    const ProxySettings web = web_proxy_settings(proxy, settings);
+    shell->web().client().web_set_proxy(web.type, web.host, web.port, web.user_name, web.password);
+}
+
+PreferenceValues Application::preferences() const
+{
+    return preference_values(settings, proxy, config.rename_rules);
+}
+
+void Application::apply_preferences(const PreferenceValues& values)
+{
+    store_preferences(values, settings, proxy, config.rename_rules);
+    engine.set_timeout(settings.integer(KEY_FTIMEOUT));
+    apply_proxy();
+    save_proxy(registry, system_proxy, proxy);
 }
 
 bool Application::run_early_mode(const CommandLine& line, int& exit_code)

@@ -83,6 +83,11 @@ inline constexpr int BATCH_WINDOW = 460;
 inline constexpr int BATCH_START = 1108;
 inline constexpr int ADD_BOOKMARK = 469;
 inline constexpr int DELETE_BOOKMARK = 474;
+inline constexpr int PREFERENCES_SETTINGS = 105;
+inline constexpr int PREFERENCES_OPTIONS = 502;
+inline constexpr int PREFERENCES_PROXY = 503;
+inline constexpr int PREFERENCES_SOUND = 505;
+inline constexpr int PREFERENCES_AUTO_RENAME = 506;
 } // namespace cmd
 
 class Shell {

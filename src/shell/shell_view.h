@@ -2,6 +2,8 @@
 // implements it; tests use the do-nothing base or record the calls.
 #pragma once
 
+#include "settings/event_sounds.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,20 +50,5 @@ public:
     // The local list's selected item (full path), for commands that act on it; none by default.
     [[nodiscard]] virtual std::optional<std::string> selected_local_item() const { return std::nullopt; }
 };
-
-// The sound events of the program; the sound subsystem plays what the settings assign.
-class Sounds {
-public:
-    virtual ~Sounds() = default;
-    virtual void play(std::string_view, bool wait_until_done = false) { (void)wait_until_done; }
-};
-
-inline constexpr std::string_view SOUND_PROGRAM_START = "ProgramStart";
-inline constexpr std::string_view SOUND_PROGRAM_EXIT = "ProgramExit";
-inline constexpr std::string_view SOUND_FTP_CONNECT = "FtpConnect";
-inline constexpr std::string_view SOUND_FTP_DISCONNECT = "FtpDisconnect";
-inline constexpr std::string_view SOUND_FTP_UPLOAD = "FtpUpload";
-inline constexpr std::string_view SOUND_FTP_DOWNLOAD = "FtpDownload";
-inline constexpr std::string_view SOUND_FTP_ERROR = "FtpError";
 
 } // namespace kestovan

@@ -75,6 +75,13 @@ public:
         (void)initial;
         return std::nullopt;
     }
+    // The same, starting in folder (the last one used); the plain dialog when not overridden.
+    virtual std::optional<std::string> open_file_from(const std::string& title, const std::string& folder,
+                                                      const std::string& filter)
+    {
+        (void)folder;
+        return open_file(title, filter);
+    }
 };
 
 } // namespace kestovan

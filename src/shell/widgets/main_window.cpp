@@ -3,6 +3,8 @@
 #include "platform/window.h"
 #include "profiles/site_profile.h"
 #include "queue/widgets/batch_window.h"
+#include "settings/browser.h"
+#include "settings/widgets/preferences_dialog.h"
 #include "shell/command_states.h"
 #include "shell/command_table.h"
 #include "shell/widgets/bookmarks_menu.h"
@@ -17,6 +19,7 @@
 #include "ui/string_ids.h"
 #include "ui/widgets/language_switcher.h"
 #include "ui/widgets/qt_prompts.h"
+#include "ui/widgets/window_placement_widgets.h"
 #include "views/widgets/local_pane.h"
 #include "views/widgets/pane_glue.h"
 #include "views/widgets/remote_list.h"
@@ -39,6 +42,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <cstdlib>
 
 namespace kestovan {
 
@@ -64,11 +69,11 @@ QString text(int id)
 const std::vector<int>& window_commands()
 {
     using namespace cmd;
-    static const std::vector<int> ids = {QUIT,           TOGGLE_TOOLBAR,   TOGGLE_SESSION_LOG, TOGGLE_BUTTONS,
-                                         TOGGLE_FILTER_BAR, TERMINAL_MENU, TERMINAL_BUTTON,   HELP,
-                                         REFRESH_BUTTON, REFRESH_TREE,     REFRESH_LIST,       GO_BACK,
-                                         DEFERRED_STARTUP, CONNECT_MANAGER, CONNECT_TOOLBAR,  IMPORT,
-                                         BATCH_WINDOW};
+    static const std::vector<int> ids = {
+        QUIT,          TOGGLE_TOOLBAR,    TOGGLE_SESSION_LOG, TOGGLE_BUTTONS, TOGGLE_FILTER_BAR, TERMINAL_MENU,
+        TERMINAL_BUTTON, HELP,            REFRESH_BUTTON,     REFRESH_TREE,   REFRESH_LIST,      GO_BACK,
+        DEFERRED_STARTUP, CONNECT_MANAGER, CONNECT_TOOLBAR,   IMPORT,         BATCH_WINDOW,      PREFERENCES_SETTINGS,
+        PREFERENCES_OPTIONS, PREFERENCES_PROXY, PREFERENCES_SOUND, PREFERENCES_AUTO_RENAME};
     return ids;
 }
 
@@ -180,8 +185,12 @@ void MainWindow::build_menus()
                     group->addAction(action);
                     languages->addAction(action);
                     // Only languages whose file is there can be chosen.
-                    action->setVisible(item.code.empty() ||
-                                       find_language_file(item.code, default_language_folders()).has_value());
+                    action->setVisible(
+                        item.code.empty() ||
+                        (language_offered(item) &&
+                         find_language_file(item.code, default_language_folders()).has_value()));
+                    // Each language is named in itself, whatever language is in force.
+                    action->setProperty(NO_TRANSLATION_PROPERTY, true);
                 }
                 actions_[3033]->setChecked(true);
             } else if (QAction* action = actions_[id]) {
@@ -227,6 +236,7 @@ void MainWindow::build_central()
     auto* browse = new QSplitter(Qt::Horizontal, vertical_);
     browse_ = browse;
     browse->setObjectName("9105");
+    browse_ = browse;
 
     local_pane_ = new LocalPane(ctx_, browse);
 
@@ -262,6 +272,7 @@ void MainWindow::build_central()
 
     auto* remote = new QSplitter(Qt::Horizontal, browse);
     remote->setObjectName("remote_side");
+    remote_side_ = remote;
     tree_ = new RemoteTree(*app_.shell, remote);
     auto* remote_rows = new QWidget(remote);
     auto* remote_column = new QVBoxLayout(remote_rows);
@@ -390,13 +401,10 @@ bool MainWindow::window_command(int command)
     for (const LanguageItem& item : language_items()) {
         if (item.command != command)
             continue;
-        if (Language* language = current_language()) {
-            std::optional<std::string> code;
-            if (!item.code.empty())
-                code = std::string(item.code);
-            switch_language(*this, *language, code, default_language_folders());
-            command_states_changed();
-        }
+        std::optional<std::string> code;
+        if (!item.code.empty())
+            code = std::string(item.code);
+        switch_language(code);
         return true;
     }
     switch (command) {
@@ -407,7 +415,7 @@ bool MainWindow::window_command(int command)
     case cmd::TOGGLE_FILTER_BAR: toggle_view(VIEW_FILTER_BAR); return true;
     case cmd::TERMINAL_MENU:
     case cmd::TERMINAL_BUTTON: open_terminal(); return true;
-    case cmd::HELP: show_help(this); return true;
+    case cmd::HELP: show_help(this, app_.settings.placement(KEY_D_HELP)); return true;
     case cmd::REFRESH_BUTTON:
         local_pane_->refresh();
         app_.shell->browser().refresh();
@@ -423,6 +431,11 @@ bool MainWindow::window_command(int command)
     case cmd::DEFERRED_STARTUP: deferred_startup(); return true;
     case cmd::BATCH_WINDOW: batch_->open_window(); return true;
     case cmd::IMPORT: import_site_list(); return true;
+    case cmd::PREFERENCES_SETTINGS: open_preferences(PAGE_SETTINGS); return true;
+    case cmd::PREFERENCES_OPTIONS: open_preferences(PAGE_OPTIONS); return true;
+    case cmd::PREFERENCES_PROXY: open_preferences(PAGE_PROXY); return true;
+    case cmd::PREFERENCES_SOUND: open_preferences(PAGE_SOUND); return true;
+    case cmd::PREFERENCES_AUTO_RENAME: open_preferences(PAGE_AUTO_RENAME); return true;
     case cmd::CONNECT_MANAGER:
     case cmd::CONNECT_TOOLBAR: open_profile_manager(ctx_.selected); return true;
     default: return false;
@@ -672,7 +685,8 @@ void MainWindow::open_terminal()
     connect(terminal_, &TerminalWindow::saveLogRequested, this, [this] { app_.shell->save_log(); });
     connect(terminal_, &TerminalWindow::clearRequested, this,
             [this] { ctx_.log.clear(ctx_.profile_of(ctx_.selected)); });
-    connect(terminal_, &TerminalWindow::helpRequested, this, [this] { show_help(this); });
+    connect(terminal_, &TerminalWindow::helpRequested, this,
+            [this] { show_help(this, app_.settings.placement(KEY_D_HELP)); });
     connect(terminal_, &TerminalWindow::typedLine, this, [this](const QString& line) {
         if (app_.shell->typed().typed_command(ctx_.current_session_node, line.toStdString()))
             ctx_.log.suppress_next();
@@ -693,6 +707,70 @@ void MainWindow::import_site_list()
         tree_->tree_model().reload();
 }
 
+void MainWindow::open_preferences(int page)
+{
+    PreferencesServices services;
+    const char* browser_env = std::getenv("BROWSER");
+    services.browsers = browser_suggestions(browser_env ? browser_env : "");
+    const std::string sound_folder = app_.settings.text(KEY_SP);
+    if (!sound_folder.empty())
+        services.sound_folder = sound_folder;
+    else if (const auto folders = sound_theme_folders(); !folders.empty())
+        services.sound_folder = folders.front();
+    if (EventSounds* sounds = app_.event_sounds())
+        services.play_sound = [sounds](std::string_view text) { sounds->play_sound_text(text); };
+    PreferencesDialog dialog(app_.preferences(), prompts_, services, this);
+    dialog.show_page(page);
+    if (dialog.exec() == QDialog::Accepted)
+        app_.apply_preferences(dialog.values());
+}
+
+void MainWindow::switch_language(const std::optional<std::string>& code)
+{
+    Language* language = current_language();
+    if (!language)
+        return;
+    kestovan::switch_language(*this, *language, code, default_language_folders());
+    check_language_item();
+    title_changed();
+    if (buttons_) {
+        buttons_->updateGeometry();
+        buttons_->fit();
+    }
+    reload_help();
+    command_states_changed();
+}
+
+void MainWindow::check_language_item()
+{
+    const Language* language = current_language();
+    const std::string code = language && language->current_code() ? *language->current_code() : std::string();
+    for (const LanguageItem& item : language_items())
+        if (QAction* a = action(item.command))
+            a->setChecked(item.code == code);
+}
+
+std::vector<QSplitter*> MainWindow::splitters() const
+{
+    return {vertical_, browse_, remote_side_};
+}
+
+void MainWindow::apply_placement()
+{
+    if (const auto placement = app_.settings.placement(KEY_D_MAIN)) {
+        apply_window_placement(*this, *placement, splitters());
+        panes_fitted_ = true; // the user's own pane sizes come back as they were
+    }
+}
+
+void MainWindow::capture_placement()
+{
+    app_.settings.set_placement(KEY_D_MAIN, capture_window_placement(*this, splitters()));
+    if (const auto help = help_placement())
+        app_.settings.set_placement(KEY_D_HELP, *help);
+    app_.settings.set_flag(KEY_HELP, help_is_open());
+}
+
 void MainWindow::refresh_profiles()
 {
     app_.refresh_profiles();
@@ -704,7 +782,7 @@ void MainWindow::deferred_startup()
 {
     update();
     if (app_.settings.flag(KEY_HELP))
-        show_help(this);
+        show_help(this, app_.settings.placement(KEY_D_HELP));
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)
@@ -750,7 +828,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     closing_ = true;
-    app_.settings.set_flag(KEY_HELP, help_is_open());
+    capture_placement();
     if (auto error = app_.shutdown())
         prompts_.message(load_string(IDS_CAPTION_ERROR), *error, PromptIcon::Error);
     if (terminal_)

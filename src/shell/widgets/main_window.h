@@ -64,6 +64,17 @@ public:
     [[nodiscard]] bool view_shown(int bit) const;
 
     void open_terminal();
+    // Options menu: the Preferences dialog on one of its pages (0 Settings .. 4 Auto-Rename); the
+    // values are applied when it is confirmed.
+    void open_preferences(int page);
+    // Switches every text of the window to the language of code (none: English); the Language
+    // menu then checks that language, the title and the button column follow, the help page is
+    // shown again.
+    void switch_language(const std::optional<std::string>& code);
+    // `d_main`: given to the window before it is shown, and taken (with `d_help`) before config.ini
+    // is written.
+    void apply_placement();
+    void capture_placement();
     // The deferred start-up (command 1104).
     void deferred_startup();
     // File -> Import (479).
@@ -77,6 +88,7 @@ public:
     [[nodiscard]] RateGraph& rate_graph() const { return *rate_graph_; }
     [[nodiscard]] BookmarksMenu& bookmarks_menu() const { return *bookmarks_menu_; }
     [[nodiscard]] QTabWidget& lower_tabs() const { return *lower_tabs_; }
+    [[nodiscard]] PaneGlue* pane_glue() const { return pane_glue_.get(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -95,6 +107,8 @@ private:
     void update_recent_menu();
     // The batch window, the Add to Batch commands of the panes and the bookmark items.
     void wire_queue_and_bookmarks();
+    void check_language_item();
+    [[nodiscard]] std::vector<QSplitter*> splitters() const;
 
     Application& app_;
     ShellContext& ctx_;
@@ -113,6 +127,7 @@ private:
     QSplitter* vertical_ = nullptr;
     QSplitter* browse_ = nullptr;
     bool panes_fitted_ = false;
+    QSplitter* remote_side_ = nullptr;
     QTabWidget* lower_tabs_ = nullptr;
     LogPane* log_pane_ = nullptr;
     TasksPane* tasks_pane_ = nullptr;

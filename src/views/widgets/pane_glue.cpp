@@ -37,8 +37,8 @@ PaneGlue::PaneGlue(Shell& shell, LocalPane& local, RemoteList& list, RemoteTree&
         owned_mask_ = std::move(field);
     remote_mask_->setObjectName(QStringLiteral("remote_mask"));
     remote_mask_->setProperty(NO_TRANSLATION_PROPERTY, true);
-    remote_mask_->setPlaceholderText(load_qstring(IDS_PLACEHOLDER_FILE_MASK));
-    remote_mask_->setToolTip(load_qstring(IDS_PLACEHOLDER_FILE_MASK));
+    bind_placeholder_id(*remote_mask_, IDS_PLACEHOLDER_FILE_MASK);
+    bind_tooltip_id(*remote_mask_, IDS_PLACEHOLDER_FILE_MASK);
     remote_mask_->setText(QString::fromStdString(shell.context().settings.text(KEY_RMASK)));
     commands_ = std::make_unique<PaneCommands>(shell, *this, transfer_port(shell.transfers()));
     // Profile nodes are deleted like remote rows: asked in "Confirm Delete", then removed.
