@@ -92,7 +92,7 @@ void Application::connect_hooks()
             settings.set_flag(KEY_HELP, help_open());
         if (capture_window_state)
             capture_window_state();
-        save_proxy(registry, system_proxy, proxy);
+        save_proxy_preferences(registry, system_proxy, proxy);
     };
     // A proxy taken over from the system at start-up is not written as the program's own; the
     // running program keeps using it.
@@ -210,7 +210,7 @@ void Application::refresh_profiles()
 bool Application::start_engine()
 {
     const bool started = shell->start_engine(settings.integer(KEY_FTIMEOUT));
-    proxy = load_proxy(settings, registry, system_proxy);
+    proxy = load_proxy_preferences(settings, registry, system_proxy);
     apply_proxy();
     return started;
 }
@@ -234,7 +234,7 @@ void Application::apply_preferences(const PreferenceValues& values)
     store_preferences(values, settings, proxy, config.rename_rules);
     engine.set_timeout(settings.integer(KEY_FTIMEOUT));
     apply_proxy();
-    save_proxy(registry, system_proxy, proxy);
+    save_proxy_preferences(registry, system_proxy, proxy);
 }
 
 bool Application::run_early_mode(const CommandLine& line, int& exit_code)

@@ -106,6 +106,14 @@ std::vector<std::string> Program::unconnected_hooks() const
     check("RemoteBrowser::download_entries", static_cast<bool>(shell.browser().download_entries));
     check("RemoteBrowser::download_web_link", static_cast<bool>(shell.browser().download_web_link));
     check("RemoteBrowser::run_downloads", static_cast<bool>(shell.browser().run_downloads));
+    check("SessionControl::start_task_transfer", static_cast<bool>(shell.sessions().start_task_transfer));
+    check("EngineEventHandler::rate_sample", static_cast<bool>(shell.events().rate_sample));
+    check("EngineEventHandler::batch_connection_closed",
+          static_cast<bool>(shell.events().batch_connection_closed));
+    check("Application::start_batch", static_cast<bool>(app_.start_batch));
+    check("TransferQueue::task_added", app_.queue && app_.queue->task_added);
+    check("TransferQueue::ran_out", app_.queue && app_.queue->ran_out);
+    check("Bookmarks::show_local", app_.bookmarks && app_.bookmarks->show_local);
     check("Transfers::remove_profile_node", static_cast<bool>(shell.transfers().remove_profile_node));
     check("StatusBar::changed", static_cast<bool>(shell.context().status.changed));
     check("Application::open_profile_manager", static_cast<bool>(app_.open_profile_manager));
