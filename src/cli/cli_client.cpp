@@ -284,16 +284,20 @@ int CliClient::run_ls()
             return 1;
         }
         const FtpConnection* data = conn.data_connection;
-        std::string text = data ? data->buffer : std::string();
+        const std::string_view text = data ? std::string_view(data->buffer) : std::string_view();
         DirEntry folder;
         folder.path =
             url_.path.empty() ? std::optional<std::string>() : std::optional<std::string>(url_.path);
         ListingOptions options;
         options.start_folder = url_.path;
-        EntryChain entries = parse_listing(text, folder, options);
-        for (const auto& entry : entries)
-            std::cout << format_entry_line(*entry) << "\n";
-        if (entries.empty() && !text.empty() && !listing_is_empty_folder(text))
+        // Printed as parsed: a large folder is never held as entries as well as text.
+        std::string line;
+        const std::size_t printed = visit_listing(text, folder, options, [&line](const DirEntry& entry) {
+            line = format_entry_line(entry);
+            line += '\n';
+            std::fwrite(line.data(), 1, line.size(), stdout);
+        });
+        if (printed == 0 && !text.empty() && !listing_is_empty_folder(text))
             error_ = "ERROR F101: Directory Command Failed";
         finish(true);
         return 1;

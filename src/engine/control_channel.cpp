@@ -211,6 +211,9 @@ Outcome act_on_reply(Engine& engine, FtpConnection& conn, int code, std::string_
             complete_command(engine, conn);
         else
             fail_command(engine, conn, block);
+        // The session goes as soon as this reply is handled, not at the pump's next visit.
+        if (engine.is_live(&conn, serial))
+            engine.kick(conn);
         break;
     }
     if (!engine.is_live(&conn, serial))

@@ -331,8 +331,19 @@ void Engine::on_kick(std::uint32_t serial)
                 run_state(*r);
             else if (r->busy == 0 && !r->queue.empty() && r->state == ST_READY && r->socket)
                 send_next_command(*this, *r);
+            else if (r->role == ROLE_CLOSING)
+                close_answered_session(*r);
             return;
         }
+}
+
+void Engine::close_answered_session(FtpConnection& conn)
+{
+    const std::uint32_t serial = conn.serial;
+    if (conn.data_connection)
+        destroy_connection(conn.data_connection, true);
+    if (is_live(&conn, serial))
+        destroy_connection(&conn, true);
 }
 
 bool Engine::on_connect(const Message& m)
@@ -522,10 +533,7 @@ void Engine::timer_tick(std::uint32_t timer_id)
     if (conn->busy == 0 && !conn->queue.empty() && conn->state == ST_READY) {
         send_next_command(*this, *conn);
     } else if (conn->role == ROLE_CLOSING) {
-        if (conn->data_connection)
-            destroy_connection(conn->data_connection, true);
-        if (is_live(conn, serial))
-            destroy_connection(conn, true);
+        close_answered_session(*conn);
         return;
     } else if (conn->state == ST_HOLD_REPLY) {
         if (!conn->data_connection || conn->data_connection->finished)

@@ -140,6 +140,8 @@ private:
     bool on_write(const Message& m);
     bool on_lookup(const Message& m);
     void on_kick(std::uint32_t serial);
+    // A session whose QUIT was answered (or refused) goes with its data connection.
+    void close_answered_session(FtpConnection& conn);
     void socket_failure(FtpConnection& conn, int error);
     void end_connect_pause(FtpConnection& conn);
     void connect_pause_tick();

@@ -73,6 +73,39 @@ void apply_link(DirEntry& entry)
     entry.name.resize(parts.name.size());
 }
 
+bool has_parent_segment(std::string_view path)
+{
+    for (std::size_t at = path.find(PARENT_NAME); at != std::string_view::npos;
+         at = path.find(PARENT_NAME, at + 1)) {
+        const bool starts = at == 0 || path[at - 1] == '/';
+        const bool ends = at + PARENT_NAME.size() == path.size() || path[at + PARENT_NAME.size()] == '/';
+        if (starts && ends)
+            return true;
+    }
+    return false;
+}
+
+// A plain name in a plain folder (the usual case, once per entry of a listing) is joined without the
+// general join's passes; the result is the same.
+std::string entry_path(std::string_view folder, std::string_view name)
+{
+    const bool plain_name = name.find_first_of("/\\") == std::string_view::npos && name != PARENT_NAME;
+    const bool drive = folder.size() >= 2 && folder[1] == ':' &&
+                       ((folder[0] >= 'a' && folder[0] <= 'z') || (folder[0] >= 'A' && folder[0] <= 'Z'));
+    const bool plain_folder = folder.find('\\') == std::string_view::npos &&
+                              folder.find("//") == std::string_view::npos && !drive &&
+                              !has_parent_segment(folder);
+    if (!plain_name || !plain_folder)
+        return join_remote(folder, name);
+    std::string path;
+    path.reserve(folder.size() + 1 + name.size());
+    path.append(folder);
+    if (path.empty() || path.back() != '/')
+        path.push_back('/');
+    path.append(name);
+    return path;
+}
+
 } // namespace
 
 LinkParts split_link_name(std::string_view name)
@@ -117,7 +150,7 @@ std::unique_ptr<DirEntry> build_entry(const PlacedFields& fields, std::string_vi
     if (entry->link_target && !entry->link_target->empty())
         entry->path = entry->link_target;
     else
-        entry->path = join_remote(folder_path, entry->name);
+        entry->path = entry_path(folder_path, entry->name);
     return entry;
 }
 
@@ -150,24 +183,46 @@ void sort_chain(EntryChain& chain)
     chain.resize(kept);
 }
 
-EntryChain parse_listing(std::string_view text, const DirEntry& folder, const ListingOptions& options)
+namespace {
+
+template <typename Take>
+std::size_t for_each_entry(std::string_view text, const DirEntry& folder, const ListingOptions& options,
+                           Take&& take)
 {
     const auto& remote = remote_path_of(folder);
     const std::string_view folder_path = remote ? std::string_view(*remote) : options.start_folder;
     text = listing_text(text);
-
-    EntryChain chain;
+    std::size_t count = 0;
     std::size_t pos = 0;
     while (const auto line = read_listing_line(text, pos)) {
         const auto fields = place_fields(*line);
         if (!fields)
             continue;
-        if (auto entry = build_entry(*fields, folder_path, options.session))
-            chain.push_back(std::move(entry));
+        if (auto entry = build_entry(*fields, folder_path, options.session)) {
+            take(std::move(entry));
+            ++count;
+        }
     }
+    return count;
+}
+
+} // namespace
+
+EntryChain parse_listing(std::string_view text, const DirEntry& folder, const ListingOptions& options)
+{
+    EntryChain chain;
+    for_each_entry(text, folder, options,
+                   [&chain](std::unique_ptr<DirEntry> entry) { chain.push_back(std::move(entry)); });
     if (options.sort)
         sort_chain(chain);
     return chain;
+}
+
+std::size_t visit_listing(std::string_view text, const DirEntry& folder, const ListingOptions& options,
+                          const std::function<void(const DirEntry&)>& visit)
+{
+    return for_each_entry(text, folder, options,
+                          [&visit](std::unique_ptr<DirEntry> entry) { visit(*entry); });
 }
 
 } // namespace kestovan

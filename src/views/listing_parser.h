@@ -5,6 +5,7 @@
 #include "views/dir_entry.h"
 #include "views/listing_fields.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,5 +44,10 @@ void sort_chain(EntryChain& chain);
 // the folder itself is not changed: setting or clearing its listed flag is the caller's step.
 [[nodiscard]] EntryChain parse_listing(std::string_view text, const DirEntry& folder,
                                        const ListingOptions& options);
+
+// The same entries in listing order (options.sort is not applied), handed over one at a time so that
+// a caller that only prints them never holds the whole listing as entries. Returns their number.
+std::size_t visit_listing(std::string_view text, const DirEntry& folder, const ListingOptions& options,
+                          const std::function<void(const DirEntry&)>& visit);
 
 } // namespace kestovan

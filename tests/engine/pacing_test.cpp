@@ -1,6 +1,7 @@
-// Commands go out as soon as their connection can take them: neither a queued command nor a data
-// connection waits for the pump's next visit. Time is frozen (a virtual clock that the test moves on
-// only for the control connection's pause after its connect), so any wait for a timer would stall.
+// Commands go out as soon as their connection can take them: neither a queued command, a data
+// connection nor the end of an answered QUIT waits for the pump's next visit. Time is frozen (a virtual clock
+// that the test moves on only for the control connection's pause after its connect), so any wait for a timer
+// would stall.
 #include "engine/command_set.h"
 #include "engine/control_channel.h"
 #include "platform/clock.h"
@@ -26,6 +27,7 @@ TEST(Pacing, QueuedCommandsAndListingsGoOutWithoutWaitingForThePump)
     server.expect("PASV").passive().reply("227 Entering Passive Mode ({pasv})").accept_data();
     server.expect("LIST").reply("150 here").send_data("-rw-r--r-- 1 a b 1 Jan 1 2020 f\r\n");
     server.close_data().reply("226 done");
+    server.expect("QUIT").reply("221 bye");
     server.start();
 
     EngineHarness h;
@@ -42,6 +44,11 @@ TEST(Pacing, QueuedCommandsAndListingsGoOutWithoutWaitingForThePump)
     ASSERT_TRUE(h.wait([&] { return results.size() == QUEUED + 1; }))
         << "stalled after " << results.size() << " commands: " << server.failure();
     EXPECT_EQ(results, std::vector<int>(QUEUED + 1, 1));
+
+    // An answered QUIT ends the session without waiting for the pump either.
+    const std::uint32_t serial = c->serial;
+    close_session(h.engine, *c);
+    EXPECT_TRUE(h.wait([&] { return h.closed(c, serial); })) << "the session outlived its QUIT";
     EXPECT_TRUE(server.wait_done(5000)) << server.failure();
 }
 
