@@ -58,6 +58,7 @@ struct Task {
     std::optional<std::string> bytes_text;   // Tasks-pane rows
     std::optional<std::string> percent_text; // Tasks-pane rows, with "%"
     float rate = 0;                          // Tasks-pane rows: bytes per second; -1: none shown
+    std::int64_t shown_at_ms = 0;            // Tasks-pane rows: when progress was last reported
     std::uint8_t status = 0;                 // STATUS: TASK_UPLOAD or TASK_DOWNLOAD
     std::uint8_t state = 0;                  // STATE: TASK_WAITING / TASK_RUNNING, TASK_DONE, TASK_FAILED
     std::uint8_t mode = 0;                   // MODE: MODE_BINARY or MODE_ASCII

@@ -1,6 +1,7 @@
 #include "shell/engine_events.h"
 
 #include "engine/control_channel.h"
+#include "platform/clock.h"
 #include "profiles/site_profile.h"
 #include "shell/rate_display.h"
 #include "ui/language.h"
@@ -213,8 +214,11 @@ int EngineEventHandler::handle(std::int32_t code, FtpConnection* conn, const Eve
 
 void EngineEventHandler::transfer_progress(FtpConnection* conn, bool download)
 {
-    if (ctx_.engine.global_rate() != 0)
+    const std::int64_t now = now_ms();
+    if (ctx_.engine.global_rate() != 0 && now - rate_shown_ms_ >= PROGRESS_SHOW_MS) {
+        rate_shown_ms_ = now;
         show_rate(ctx_, false);
+    }
     if (conn->role != ROLE_DOWNLOAD && conn->role != ROLE_UPLOAD)
         return;
     Session* session = ctx_.session_of(conn);
@@ -229,6 +233,9 @@ void EngineEventHandler::transfer_progress(FtpConnection* conn, bool download)
     }
     ctx_.tasks.update_row(row, conn->restart_offset, conn->byte_total, total,
                           bytes_per_second_from_bits(conn->rate * 1000.0));
+    // The status bar follows at the pace the row is shown.
+    if (row.shown_at_ms < now)
+        return;
     DirEntry* selected_site = ctx_.site_node_of(ctx_.selected);
     if (!selected_site || ctx_.profile_of(selected_site) == session->profile ||
         !ctx_.is_connected(selected_site))

@@ -5,6 +5,7 @@
 #include "shell/session_control.h"
 
 #include <functional>
+#include <limits>
 #include <map>
 
 namespace kestovan {
@@ -39,6 +40,8 @@ private:
     // sent (4xx or 5xx), the reason when the login ends without one of ours.
     std::map<std::uint32_t, std::string> failures_;
     std::map<std::uint32_t, std::string> refusals_;
+    // The status bar's rate is shown at most every PROGRESS_SHOW_MS.
+    std::int64_t rate_shown_ms_ = std::numeric_limits<std::int64_t>::min() / 2;
 };
 
 } // namespace kestovan

@@ -11,6 +11,9 @@
 
 namespace kestovan {
 
+// How often a transfer's progress is shown at most (rows of the Tasks pane, the status bar).
+inline constexpr std::int64_t PROGRESS_SHOW_MS = 100;
+
 struct Session;
 
 // The kinds of Tasks-pane rows.
@@ -32,7 +35,8 @@ public:
 
     Task& add_row(Session* session, SiteProfile* profile, std::uint8_t kind, std::string name,
                   std::int64_t size);
-    // Progress: bytes moved so far on top of the restart offset; a row of size 0 takes `total`.
+    // Progress: bytes moved so far on top of the restart offset; a row of size 0 takes `total`. The
+    // observer hears of it at most every PROGRESS_SHOW_MS, and when the row reaches its size.
     void update_row(Task& row, std::int64_t restart_offset, std::int64_t moved, std::int64_t total,
                     float rate);
     void finish_row(Task& row, bool ok);

@@ -1,4 +1,5 @@
 // Texts the shell shows: task rows, rates, titles, the log's tags and masking, typed keywords.
+#include "platform/clock.h"
 #include "shell/command_states.h"
 #include "shell/session_control.h"
 #include "shell/session_log.h"
@@ -15,6 +16,31 @@
 
 namespace kestovan {
 namespace {
+
+TEST(TaskRowTexts, ProgressIsShownAtMostEveryTenthOfASecondAndAtTheEnd)
+{
+    struct Counter : TaskRowsObserver {
+        int changes = 0;
+        void rows_reset() override {}
+        void row_added(int) override {}
+        void row_changed(int) override { ++changes; }
+    } counter;
+    VirtualClock clock;
+    clock.advance(1000);
+    TaskRows rows;
+    rows.set_observer(&counter);
+    Task& row = rows.add_row(nullptr, nullptr, ROW_DOWNLOAD, "big.iso", 0);
+    for (int block = 1; block <= 50; ++block)
+        rows.update_row(row, 0, block * 10, 1000, 1.0f);
+    EXPECT_EQ(counter.changes, 1) << "only the first of fifty blocks in the same instant is shown";
+    EXPECT_EQ(row.bytes_text, "500") << "the texts follow every block";
+    clock.advance(PROGRESS_SHOW_MS);
+    rows.update_row(row, 0, 510, 1000, 1.0f);
+    EXPECT_EQ(counter.changes, 2);
+    rows.update_row(row, 0, 1000, 1000, 1.0f);
+    EXPECT_EQ(counter.changes, 3) << "the last block is always shown";
+    rows.set_observer(nullptr);
+}
 
 TEST(TaskRowTexts, BytesPercentAndRate)
 {

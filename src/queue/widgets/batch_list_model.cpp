@@ -17,11 +17,6 @@ constexpr std::array<int, BATCH_COLUMN_COUNT> COLUMN_TITLES{IDS_COL_BATCH_STATE,
                                                             IDS_COL_BATCH_DESTINATION, IDS_COL_BATCH_SIZE,
                                                             IDS_COL_BATCH_FILENAME};
 
-QIcon theme_icon(const char* name, QStyle::StandardPixmap fallback)
-{
-    return QIcon::fromTheme(QString::fromLatin1(name), QApplication::style()->standardIcon(fallback));
-}
-
 QString text_of(const std::optional<std::string>& text)
 {
     return text ? QString::fromUtf8(*text) : QString();
@@ -29,8 +24,11 @@ QString text_of(const std::optional<std::string>& text)
 
 } // namespace
 
-QIcon batch_state_icon(const Task& task, bool running)
+QIcon batch_state_icon(const Task& task, bool running, ThemeIcons& icons)
 {
+    const auto theme_icon = [&icons](const char* name, QStyle::StandardPixmap fallback) {
+        return icons.icon(QString::fromLatin1(name), fallback);
+    };
     if (task.state == TASK_DONE)
         return theme_icon("emblem-default", QStyle::SP_DialogApplyButton);
     if (task.state == TASK_FAILED)
@@ -62,7 +60,7 @@ QVariant BatchListModel::data(const QModelIndex& index, int role) const
     if (!task)
         return {};
     if (role == Qt::DecorationRole && index.column() == BATCH_COL_STATE)
-        return batch_state_icon(*task, task == queue_.active_task());
+        return batch_state_icon(*task, task == queue_.active_task(), icons_);
     if (role == Qt::TextAlignmentRole && index.column() == BATCH_COL_SIZE)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)

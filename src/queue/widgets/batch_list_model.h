@@ -5,6 +5,7 @@
 
 #include "queue/batch_order.h"
 #include "queue/transfer_queue.h"
+#include "ui/widgets/theme_icons.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>
@@ -14,7 +15,7 @@
 namespace kestovan {
 
 // Waiting, running, done and failed each have their own image.
-[[nodiscard]] QIcon batch_state_icon(const Task& task, bool running);
+[[nodiscard]] QIcon batch_state_icon(const Task& task, bool running, ThemeIcons& icons);
 
 class BatchListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -38,6 +39,7 @@ public:
 private:
     const TransferQueue& queue_;
     std::vector<const Task*> rows_;
+    mutable ThemeIcons icons_;
 };
 
 } // namespace kestovan

@@ -23,11 +23,6 @@ constexpr std::array<int, TASK_COLUMN_COUNT> COLUMN_TITLES{0,
                                                            IDS_COL_TASK_SERVER,
                                                            IDS_COL_TASK_RATE};
 
-QIcon theme_icon(const QString& name, QStyle::StandardPixmap fallback)
-{
-    return QIcon::fromTheme(name, QApplication::style()->standardIcon(fallback));
-}
-
 QString text_of(const std::optional<std::string>& text)
 {
     return text ? QString::fromUtf8(*text) : QString();
@@ -54,31 +49,31 @@ QString cell_text(const Task& row, int column)
 
 } // namespace
 
-QIcon task_state_icon(const Task& row)
+QIcon task_state_icon(const Task& row, ThemeIcons& icons)
 {
     if (row.state == TASK_DONE)
-        return theme_icon(QStringLiteral("emblem-default"), QStyle::SP_DialogApplyButton);
+        return icons.icon(QStringLiteral("emblem-default"), QStyle::SP_DialogApplyButton);
     if (row.state == TASK_FAILED)
-        return theme_icon(QStringLiteral("dialog-error"), QStyle::SP_MessageBoxCritical);
+        return icons.icon(QStringLiteral("dialog-error"), QStyle::SP_MessageBoxCritical);
     switch (row.kind) {
     case ROW_WEB_FETCH:
     case KIND_WEB_LINK:
-    case ROW_DOWNLOAD: return theme_icon(QStringLiteral("go-down"), QStyle::SP_ArrowDown);
-    case ROW_UPLOAD: return theme_icon(QStringLiteral("go-up"), QStyle::SP_ArrowUp);
+    case ROW_DOWNLOAD: return icons.icon(QStringLiteral("go-down"), QStyle::SP_ArrowDown);
+    case ROW_UPLOAD: return icons.icon(QStringLiteral("go-up"), QStyle::SP_ArrowUp);
     default: return {};
     }
 }
 
-QIcon task_type_icon(const Task& row)
+QIcon task_type_icon(const Task& row, ThemeIcons& icons)
 {
     if (row.kind == ROW_WEB_FETCH)
-        return theme_icon(QStringLiteral("text-html"), QStyle::SP_DriveNetIcon);
+        return icons.icon(QStringLiteral("text-html"), QStyle::SP_DriveNetIcon);
     const std::string name = task_display_name(row.name.value_or(""));
     if (name.empty())
-        return theme_icon(QStringLiteral("folder"), QStyle::SP_DirIcon);
+        return icons.icon(QStringLiteral("folder"), QStyle::SP_DirIcon);
     static const QMimeDatabase mime_types;
     const QMimeType type = mime_types.mimeTypeForFile(QString::fromUtf8(name), QMimeDatabase::MatchExtension);
-    return QIcon::fromTheme(type.iconName(), theme_icon(type.genericIconName(), QStyle::SP_FileIcon));
+    return icons.icon(type.iconName(), type.genericIconName(), QStyle::SP_FileIcon);
 }
 
 TaskRowsModel::TaskRowsModel(TaskRows& rows, QObject* parent)
@@ -119,9 +114,9 @@ QVariant TaskRowsModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole: return cell_text(*row, column);
     case Qt::DecorationRole:
         if (column == TASK_COL_STATE)
-            return task_state_icon(*row);
+            return task_state_icon(*row, icons_);
         if (column == TASK_COL_TYPE)
-            return task_type_icon(*row);
+            return task_type_icon(*row, icons_);
         return {};
     case Qt::ToolTipRole: return column == TASK_COL_NAME ? text_of(row->name) : QVariant();
     case Qt::TextAlignmentRole:

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "shell/task_rows.h"
+#include "ui/widgets/theme_icons.h"
 
 #include <QAbstractTableModel>
 #include <QIcon>
@@ -22,8 +23,8 @@ enum TaskColumn : int {
 };
 
 // The images of a row, from the desktop's icon theme with the style's icons as fallback.
-[[nodiscard]] QIcon task_state_icon(const Task& row);
-[[nodiscard]] QIcon task_type_icon(const Task& row);
+[[nodiscard]] QIcon task_state_icon(const Task& row, ThemeIcons& icons);
+[[nodiscard]] QIcon task_type_icon(const Task& row, ThemeIcons& icons);
 
 class TaskRowsModel : public QAbstractTableModel, public TaskRowsObserver {
     Q_OBJECT
@@ -55,6 +56,7 @@ private:
     // The number of rows the views know: TaskRows has already changed when it reports, so the model
     // counts on its own to announce insertions correctly.
     int shown_rows_ = 0;
+    mutable ThemeIcons icons_;
 };
 
 } // namespace kestovan
