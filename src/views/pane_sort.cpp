@@ -81,6 +81,8 @@ long long size_value(std::string_view text)
     return value;
 }
 
+constexpr int REMOTE_DATE_COLUMN = 3;
+
 int compare_remote(const DirEntry& a, const DirEntry& b, int column, ListingTime now)
 {
     auto then_kind_name = [&](int first) {
@@ -95,7 +97,7 @@ int compare_remote(const DirEntry& a, const DirEntry& b, int column, ListingTime
     case 1: return compare_no_case(a.name, b.name);
     case 2: // larger first; equal sizes stay as they are
         return sign(size_value(b.size.value_or("")) - size_value(a.size.value_or("")));
-    case 3: return then_kind_name(compare_dates(a.date, b.date, now));
+    case REMOTE_DATE_COLUMN: return then_kind_name(compare_dates(a.date, b.date, now));
     case 4: return then_kind_name(compare_text(a.permissions, b.permissions));
     case 5: return then_kind_name(compare_text(a.links, b.links));
     case 6: return then_kind_name(compare_text(a.owner, b.owner));
@@ -138,6 +140,24 @@ int compare_local(const LocalEntry& a, const LocalEntry& b, int column)
 void sort_remote_rows(std::vector<DirEntry*>& rows, SortOrder order, ListingTime now)
 {
     auto body = std::stable_partition(rows.begin(), rows.end(), pinned_remote);
+    if (order.column == REMOTE_DATE_COLUMN) {
+        // Reading a date text is the costly part of comparing two rows: each row's is read once, not
+        // at every comparison (a 20 000-entry folder took over 0.1 s otherwise).
+        std::vector<std::pair<std::optional<ListingTime>, DirEntry*>> keyed;
+        keyed.reserve(static_cast<std::size_t>(rows.end() - body));
+        for (auto it = body; it != rows.end(); ++it)
+            keyed.emplace_back((*it)->date ? listing_date_time(*(*it)->date, now) : std::nullopt, *it);
+        std::stable_sort(keyed.begin(), keyed.end(), [order](const auto& x, const auto& y) {
+            int c = x.first < y.first ? -1 : (y.first < x.first ? 1 : 0);
+            if (c == 0)
+                c = compare_kind(*x.second, *y.second);
+            if (c == 0)
+                c = compare_no_case(x.second->name, y.second->name);
+            return order.reversed ? c > 0 : c < 0;
+        });
+        std::transform(keyed.begin(), keyed.end(), body, [](const auto& k) { return k.second; });
+        return;
+    }
     std::stable_sort(body, rows.end(), [order, now](const DirEntry* a, const DirEntry* b) {
         return order.reversed ? compare_remote(*b, *a, order.column, now) < 0
                               : compare_remote(*a, *b, order.column, now) < 0;
