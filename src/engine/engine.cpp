@@ -367,8 +367,12 @@ bool Engine::on_connect(const Message& m)
         end_connect_pause(*conn);
         return true;
     }
-    // The pause after a connect runs on a timer instead of blocking the thread.
+    // The pause after a connect runs on a timer instead of blocking the thread. It is there so that
+    // nothing is sent before the server is ready: a server whose greeting has arrived is, so the
+    // pause ends with it (a silent server still gets the whole pause).
     conn->connect_pause_until = now_ms() + CONNECT_PAUSE_MS;
+    if (!uses_socks(*this, *conn))
+        async_select(conn->socket, window_, WM_FTP_READ, FD_READ | FD_CLOSE);
     if (window_ && !window_->has_timer(TIMER_CONNECT_PAUSE))
         window_->set_timer(TIMER_CONNECT_PAUSE, CONNECT_PAUSE_MS);
     return true;
@@ -431,6 +435,12 @@ bool Engine::on_read(const Message& m)
         return false;
     if (int error = select_error(m)) {
         socket_failure(*conn, error);
+        return true;
+    }
+    if (conn->connect_pause_until != 0) {
+        // The greeting (or a close) during the pause: USER goes now, and what arrived is read after
+        // it, as it would have been after the whole pause.
+        end_connect_pause(*conn);
         return true;
     }
     if (conn->state != ST_PROXY)

@@ -1,7 +1,7 @@
 // Commands go out as soon as their connection can take them: neither a queued command, a data
-// connection nor the end of an answered QUIT waits for the pump's next visit. Time is frozen (a virtual clock
-// that the test moves on only for the control connection's pause after its connect), so any wait for a timer
-// would stall.
+// connection nor the end of an answered QUIT waits for the pump's next visit, and the pause after a
+// control connection's connect ends with the server's greeting. Time is frozen (a virtual clock that
+// never moves), so any wait for a timer would stall.
 #include "engine/command_set.h"
 #include "engine/control_channel.h"
 #include "platform/clock.h"
@@ -33,8 +33,7 @@ TEST(Pacing, QueuedCommandsAndListingsGoOutWithoutWaitingForThePump)
     EngineHarness h;
     VirtualClock clock;
     FtpConnection* c = h.open(server.port());
-    ASSERT_TRUE(h.wait([&] { return h.count(EV_CONNECTED) == 1; }));
-    clock.advance(CONNECT_PAUSE_MS); // the one pause that stays: after a control connection's connect
+    // The pause after the connect ends with the greeting: the clock never moves.
     ASSERT_TRUE(h.wait([&] { return !h.login_results.empty(); })) << server.failure();
 
     std::vector<int> results;
@@ -49,6 +48,21 @@ TEST(Pacing, QueuedCommandsAndListingsGoOutWithoutWaitingForThePump)
     const std::uint32_t serial = c->serial;
     close_session(h.engine, *c);
     EXPECT_TRUE(h.wait([&] { return h.closed(c, serial); })) << "the session outlived its QUIT";
+    EXPECT_TRUE(server.wait_done(5000)) << server.failure();
+}
+
+TEST(Pacing, ASilentServerGetsNothingUntilItGreetsOrThePauseIsOver)
+{
+    ScriptedFtpServer server;
+    server.expect_silence(std::chrono::milliseconds(300)).reply("220 late");
+    server.expect("USER bob").reply("331 pw").expect("PASS secret").reply("230 ok");
+    server.start();
+
+    EngineHarness h;
+    VirtualClock clock; // frozen: only the greeting can end the pause
+    h.open(server.port());
+    ASSERT_TRUE(h.wait([&] { return !h.login_results.empty(); })) << server.failure();
+    EXPECT_EQ(h.login_results, std::vector<bool>{true});
     EXPECT_TRUE(server.wait_done(5000)) << server.failure();
 }
 
