@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cli/ftp_url.h"
+#include "cli/progress_line.h"
 #include "engine/engine.h"
 #include "platform/window.h"
 
@@ -25,6 +26,7 @@ struct CliOptions {
     bool active = false;
     bool ascii = false;
     bool verbose = false;
+    bool quiet = false; // no progress line
     int timeout_ms = 30000;
     ProxySpec proxy;
 };
@@ -67,10 +69,9 @@ private:
     std::string last_reply_;
     bool reply_block_open_ = false;
     std::vector<std::string> held_commands_;
-    bool progress_ = false;
+    ProgressLine progress_;
     std::int64_t expected_size_ = 0;
     std::int64_t progress_offset_ = 0;
-    std::int64_t last_progress_ms_ = 0;
 };
 
 } // namespace kestovan
