@@ -128,6 +128,8 @@ public:
     std::function<bool(DirEntry&)> edit_profile;
     // Opens the batch window (-b and command 1108, before the queue starts; 460).
     std::function<void()> start_batch;
+    // Runs once the window is up and the start-up help shown, so what it opens comes in front.
+    std::function<void()> after_startup;
     // Whether the help viewer is open (the `help` setting at every write).
     std::function<bool()> help_open;
     // Option -x: the program ends with this status when the queue has run out.

@@ -359,6 +359,8 @@ QTreeWidgetItem* ProfileManagerWindow::add_item(DirEntry& node, QTreeWidgetItem*
 void ProfileManagerWindow::fill_tree()
 {
     QuietScope quiet(quiet_);
+    // Opening on a new profile has reported that entry already.
+    tree_->clear();
     for (const auto& node : model_.tree())
         add_item(*node, nullptr);
 }

@@ -44,6 +44,7 @@
 #include <QVBoxLayout>
 
 #include <cstdlib>
+#include <utility>
 
 namespace kestovan {
 
@@ -802,6 +803,8 @@ void MainWindow::deferred_startup()
     update();
     if (app_.settings.flag(KEY_HELP))
         show_help(this, app_.settings.placement(KEY_D_HELP));
+    if (auto after = std::exchange(app_.after_startup, nullptr))
+        after();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)

@@ -85,7 +85,7 @@ bool Program::start(const CommandLine& line, const std::filesystem::path& data_f
     if (app_.start_language)
         window.switch_language(app_.start_language);
     if (app_.first_run(line))
-        open_profile_manager(nullptr, MANAGER_START_WITH_NEW_PROFILE);
+        app_.after_startup = [this] { open_profile_manager(nullptr, MANAGER_START_WITH_NEW_PROFILE); };
     return true;
 }
 

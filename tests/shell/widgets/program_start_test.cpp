@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTextBrowser>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -27,21 +28,24 @@ TEST(ProgramStart, WithoutProfilesTheManagerOpensOnANewPassiveProfileAtTheHostBo
 {
     test::ProgramHarness h;
     ASSERT_TRUE(h.start());
+    ASSERT_TRUE(test::wait_until([&] { return open_manager(h) != nullptr; }));
     ProfileManagerWindow* manager = open_manager(h);
-    ASSERT_NE(manager, nullptr);
     const DirEntry* fresh = manager->model().selection();
     ASSERT_NE(fresh, nullptr);
     EXPECT_EQ(fresh->kind, KIND_SITE);
+    EXPECT_EQ(manager->tree().topLevelItemCount(), 1) << "the new profile, once";
     EXPECT_EQ(manager->focusWidget(), manager->ftp_page().line_edit(CTL_HOST));
     EXPECT_TRUE(manager->ftp_page().check_box(CTL_PASSIVE)->isChecked());
     manager->close();
 
-    // Once a profile exists, the program starts on the main window alone.
+    // Once a profile exists, the program starts on the main window alone; so it does when a command
+    // line says what to do.
     ASSERT_TRUE(h.restart());
+    QApplication::processEvents();
     EXPECT_EQ(open_manager(h), nullptr);
-    // Nor when a command line says what to do.
     std::filesystem::remove_all(h.data_folder() / "Profiles");
     ASSERT_TRUE(h.restart({"-b"}));
+    QApplication::processEvents();
     EXPECT_EQ(open_manager(h), nullptr);
 }
 
