@@ -287,6 +287,10 @@ int CliClient::run_get(const std::string& local_file, bool resume)
     if (resume && std::filesystem::is_regular_file(local_file, ec))
         offset = static_cast<std::int64_t>(std::filesystem::file_size(local_file, ec));
     progress_offset_ = offset;
+    // Not every server names the size in its 150 reply; the progress line needs it for the percent
+    // and the time left. Asked only for the line, and in image mode, where SIZE counts bytes.
+    if (progress_.enabled() && binary())
+        ask_size_for_progress();
     auto done = [this](FtpConnection& conn, bool ok) {
         if (!conn.queue.empty() && conn.queue.front()->kind == CMD_REST) {
             if (ok)
@@ -307,6 +311,21 @@ int CliClient::run_get(const std::string& local_file, bool resume)
     if (!queued)
         fail("cannot queue the download of " + url_.path);
     return wait_for_end();
+}
+
+void CliClient::ask_size_for_progress()
+{
+    send_type(engine_, control_, true);
+    send_raw(engine_, control_, "SIZE " + url_.path, [this](FtpConnection& conn, bool ok) {
+        if (ok && !conn.queue.empty()) {
+            const std::string& reply = conn.queue.front()->reply;
+            expected_size_ = reply.size() > 4 ? std::strtoll(reply.c_str() + 4, nullptr, 10) : 0;
+            return 1;
+        }
+        // A server without SIZE gets a line without a total.
+        pop_command(engine_, conn);
+        return CALLBACK_HANDLED;
+    });
 }
 
 int CliClient::run_put(const std::string& local_file, bool resume, bool append)

@@ -51,6 +51,7 @@ private:
     void fail(const std::string& message);
     void on_event(std::int32_t code, FtpConnection* conn, const EventArg& arg);
     void show_progress(const FtpConnection& data, bool force = false);
+    void ask_size_for_progress();
     void verbose_line(const std::string& line);
     void end_reply_block();
     [[nodiscard]] bool binary() const { return !options_.ascii; }
