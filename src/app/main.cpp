@@ -3,6 +3,8 @@
 #include "platform/sound_output.h"
 #include "shell/command_line.h"
 #include "shell/widgets/program.h"
+#include "ui/language.h"
+#include "ui/widgets/program_icon.h"
 
 #include <QApplication>
 
@@ -14,8 +16,10 @@ using namespace kestovan;
 namespace {
 
 constexpr const char* USAGE =
-    "Usage: kestovan-ftp [options] [file]\n"
+    "Usage: kestovan-ftp [options] [file | ftp://address]\n"
     "\n"
+    "  ftp://[user[:password]@]host[:port][/path]\n"
+    "             connect that address with a temporary profile (asks for a missing password)\n"
     "  -P file    edit the site profile in file, then exit\n"
     "  -R file    connect the profile that file names\n"
     "  -N         open the Profile Manager at start\n"
@@ -24,17 +28,19 @@ constexpr const char* USAGE =
     "  -y         unattended: no questions whether to connect, for passwords or whole folders\n"
     "  -x         quit when the queue runs out; the exit status is 0 when every task ended done,\n"
     "             1 when any failed (kestovan-ftp -b -y -x runs the saved queue from a script)\n"
-    "  --version  print the version\n"
-    "  --help     print this text\n";
+    "  --version  print the version and the folder the program reads its help and languages from\n"
+    "  --help     print this text\n"
+    "\n"
+    "State (profiles, config.ini, the queue) lives in $KESTOVAN_HOME, else ~/.local/share/kestovan-ftp.\n"
+    "F1 in the window opens the help.\n";
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && std::strcmp(argv[1], "--has-main-window") == 0)
-        return 0;
     if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
-        std::cout << "Kestovan FTP " << KESTOVAN_VERSION << "\n";
+        std::cout << "Kestovan FTP " << KESTOVAN_VERSION << "\ndata: " << program_data_folder().string()
+                  << "\n";
         return 0;
     }
     if (argc > 1 && std::strcmp(argv[1], "--help") == 0) {
@@ -43,6 +49,8 @@ int main(int argc, char** argv)
     }
     QApplication qt(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestovan FTP"));
+    QApplication::setDesktopFileName(QString::fromLatin1(DESKTOP_FILE_NAME));
+    QApplication::setWindowIcon(program_icon());
     const CommandLine line =
         parse_command_line(command_line_text(std::vector<std::string>(argv + 1, argv + argc)));
 

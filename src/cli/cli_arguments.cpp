@@ -89,6 +89,8 @@ std::optional<CliArguments> parse_cli_arguments(const std::vector<std::string>& 
             result.options.ascii = true;
         else if (arg == "-v")
             result.options.verbose = true;
+        else if (arg == "-q" || arg == "--quiet")
+            result.options.quiet = true;
         else if (arg == "--resume")
             result.resume = true;
         else if (arg == "--append")

@@ -55,22 +55,11 @@ std::string socket_error_text(std::int64_t error)
     }
 }
 
-std::string human_size(double bytes)
-{
-    const char* units[] = {"B", "KiB", "MiB", "GiB", "TiB"};
-    int unit = 0;
-    while (bytes >= 1024 && unit < 4) {
-        bytes /= 1024;
-        ++unit;
-    }
-    char text[32];
-    std::snprintf(text, sizeof text, unit ? "%.1f %s" : "%.0f %s", bytes, units[unit]);
-    return text;
-}
-
 } // namespace
 
-CliClient::CliClient(CliOptions options, FtpUrl url) : options_(std::move(options)), url_(std::move(url))
+CliClient::CliClient(CliOptions options, FtpUrl url)
+    : options_(std::move(options)), url_(std::move(url)),
+      progress_(stderr, progress_wanted(stderr, options_.quiet))
 {
     engine_.engine_init(
         window_, options_.timeout_ms,
@@ -78,7 +67,6 @@ CliClient::CliClient(CliOptions options, FtpUrl url) : options_(std::move(option
     if (options_.proxy.type != 0)
         set_proxy(engine_, options_.proxy.type, options_.proxy.host, options_.proxy.port, options_.proxy.user,
                   options_.proxy.password);
-    progress_ = ::isatty(2) == 1;
     window_.set_handler([this](const Message& m) {
         if (m.id != WM_CLOSE_SESSION)
             return false;
@@ -152,8 +140,7 @@ int CliClient::wait_for_end()
     QEventLoop loop;
     while (!ended_)
         loop.processEvents(QEventLoop::WaitForMoreEvents);
-    if (progress_ && expected_size_ >= 0)
-        std::fputc('\n', stderr);
+    progress_.finish();
     if (ok_ && error_.empty())
         return 0;
     if (error_.empty())
@@ -216,7 +203,7 @@ void CliClient::on_event(std::int32_t code, FtpConnection* conn, const EventArg&
         if (control)
             finish(false);
         break;
-    case EV_NEED_PASSWORD: fail("the server asks for a password; give one in the URL"); break;
+    case EV_NEED_PASSWORD: fail("the server asks for a password; give one in the URL or in ~/.netrc"); break;
     case EV_CLOSED:
         if (conn == control_) {
             ended_ = true;
@@ -255,23 +242,11 @@ void CliClient::end_reply_block()
 
 void CliClient::show_progress(const FtpConnection& data, bool force)
 {
-    if (!progress_)
+    if (!progress_.enabled())
         return;
-    std::int64_t now = now_ms();
-    if (!force && now - last_progress_ms_ < 200)
-        return;
-    last_progress_ms_ = now;
-    std::int64_t done = data.byte_total + progress_offset_;
-    std::string line = "\r" + human_size(static_cast<double>(done));
     if (control_ && !control_->queue.empty() && control_->queue.front()->size > 0)
         expected_size_ = control_->queue.front()->size;
-    if (expected_size_ > 0)
-        line += " of " + human_size(static_cast<double>(expected_size_)) + "  " +
-                std::to_string(done * 100 / expected_size_) + "%";
-    char rate[48];
-    std::snprintf(rate, sizeof rate, "  %.1f MB/s   ", data.rate / 8.0 / 1000.0);
-    std::fputs((line + rate).c_str(), stderr);
-    std::fflush(stderr);
+    progress_.update(data.byte_total + progress_offset_, expected_size_, now_ms(), force);
 }
 
 int CliClient::run_ls()
@@ -316,6 +291,10 @@ int CliClient::run_get(const std::string& local_file, bool resume)
     if (resume && std::filesystem::is_regular_file(local_file, ec))
         offset = static_cast<std::int64_t>(std::filesystem::file_size(local_file, ec));
     progress_offset_ = offset;
+    // Not every server names the size in its 150 reply; the progress line needs it for the percent
+    // and the time left. Asked only for the line, and in image mode, where SIZE counts bytes.
+    if (progress_.enabled() && binary())
+        ask_size_for_progress();
     auto done = [this](FtpConnection& conn, bool ok) {
         if (!conn.queue.empty() && conn.queue.front()->kind == CMD_REST) {
             if (ok)
@@ -336,6 +315,21 @@ int CliClient::run_get(const std::string& local_file, bool resume)
     if (!queued)
         fail("cannot queue the download of " + url_.path);
     return wait_for_end();
+}
+
+void CliClient::ask_size_for_progress()
+{
+    send_type(engine_, control_, true);
+    send_raw(engine_, control_, "SIZE " + url_.path, [this](FtpConnection& conn, bool ok) {
+        if (ok && !conn.queue.empty()) {
+            const std::string& reply = conn.queue.front()->reply;
+            expected_size_ = reply.size() > 4 ? std::strtoll(reply.c_str() + 4, nullptr, 10) : 0;
+            return 1;
+        }
+        // A server without SIZE gets a line without a total.
+        pop_command(engine_, conn);
+        return CALLBACK_HANDLED;
+    });
 }
 
 int CliClient::run_put(const std::string& local_file, bool resume, bool append)

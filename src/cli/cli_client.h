@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cli/ftp_url.h"
+#include "cli/progress_line.h"
 #include "engine/engine.h"
 #include "platform/window.h"
 
@@ -25,6 +26,7 @@ struct CliOptions {
     bool active = false;
     bool ascii = false;
     bool verbose = false;
+    bool quiet = false; // no progress line
     int timeout_ms = 30000;
     ProxySpec proxy;
 };
@@ -49,6 +51,7 @@ private:
     void fail(const std::string& message);
     void on_event(std::int32_t code, FtpConnection* conn, const EventArg& arg);
     void show_progress(const FtpConnection& data, bool force = false);
+    void ask_size_for_progress();
     void verbose_line(const std::string& line);
     void end_reply_block();
     [[nodiscard]] bool binary() const { return !options_.ascii; }
@@ -67,10 +70,9 @@ private:
     std::string last_reply_;
     bool reply_block_open_ = false;
     std::vector<std::string> held_commands_;
-    bool progress_ = false;
+    ProgressLine progress_;
     std::int64_t expected_size_ = 0;
     std::int64_t progress_offset_ = 0;
-    std::int64_t last_progress_ms_ = 0;
 };
 
 } // namespace kestovan

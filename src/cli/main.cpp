@@ -4,6 +4,7 @@
 #include "cli/cli_client.h"
 #include "cli/cli_mirror.h"
 #include "cli/listing_output.h"
+#include "cli/netrc.h"
 #include "cli/web_commands.h"
 #include "common/text_file.h"
 #include "profiles/profile_tree.h"
@@ -39,10 +40,14 @@ constexpr const char* USAGE =
     "      web options: --http-proxy [user[:password]@]host:port, --proxy socks4|socks5://...,\n"
     "      --ca-file PEM (trust only this CA for https://), --timeout MS, -v\n"
     "common options: --active (PORT; passive is the default), --ascii, --timeout MS (default 30000;\n"
-    "  0 = none), -v (protocol log on stderr, PASS masked),\n"
+    "  0 = none), -v (protocol log on stderr, PASS masked), -q/--quiet (no progress line; the line\n"
+    "  of bytes, percent, rate and time left is drawn only when stderr is a terminal),\n"
     "  --proxy ftp|socks4|socks5://[user[:password]@]host:port, or --proxy env (the FTP proxy\n"
     "  that ftp_proxy or all_proxy names; active mode through SOCKS goes passive)\n"
-    "URL: ftp://[user[:password]@]host[:port]/path (anonymous when no user)\n";
+    "URL: ftp://[user[:password]@]host[:port]/path (anonymous when no user and ~/.netrc has no entry)\n"
+    "  A URL without a password takes user and password from ~/.netrc (machine, login, password),\n"
+    "  which must be readable by its owner only (chmod 600 ~/.netrc).\n"
+    "exit status: 0 success, 1 transfer or server failure, 2 usage error\n";
 
 int parse_listing_file(const std::string& path)
 {
@@ -112,6 +117,9 @@ int main(int argc, char** argv)
     if (arguments->command == "import")
         return import_site_list(arguments->local_file, arguments->tree_file);
 
+    if (const auto netrc = netrc_path(); netrc && apply_netrc(arguments->url, *netrc) == NetrcResult::UNSAFE)
+        std::cerr << "kestovan-ftp-cli: " << netrc->string()
+                  << " may be read or changed by other users, so its passwords are not used (chmod 600 it)\n";
     if (arguments->recursive) {
         CliMirror mirror(arguments->options, arguments->url, arguments->parallel);
         const int status = arguments->command == "get" ? mirror.run_get(arguments->local_file)

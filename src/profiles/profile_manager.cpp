@@ -311,8 +311,11 @@ DirEntry* ProfileManager::new_entry(std::uint8_t kind)
         return nullptr;
     }
     DirEntry* node = made.node.get();
-    if (kind == KIND_SITE)
+    if (kind == KIND_SITE) {
         node->session->port = std::string(DEFAULT_PORT);
+        // Active mode fails behind the address-translating routers most users sit behind.
+        node->session->passive = 1;
+    }
     insert_node(std::move(made.node), folder);
     if (kind == KIND_PROFILE_FOLDER)
         fresh_folder_ = node;

@@ -1,5 +1,7 @@
 #include "profiles/ravelink_library.h"
 
+#include "common/install_paths.h"
+
 #include <dlfcn.h>
 
 namespace kestovan {
@@ -17,12 +19,10 @@ Function symbol(void* handle, const char* name)
 std::vector<std::filesystem::path> default_ravelink_paths()
 {
     std::vector<std::filesystem::path> paths;
-    std::error_code error;
-    const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (!error && executable.has_parent_path()) {
-        const std::filesystem::path folder = executable.parent_path();
-        paths.push_back(folder / RAVELINK_FILE_NAME);
-        paths.push_back(folder.parent_path() / "importer" / RAVELINK_FILE_NAME);
+    if (const auto folder = executable_folder()) {
+        paths.push_back(*folder / RAVELINK_FILE_NAME);
+        paths.push_back(folder->parent_path() / "importer" / RAVELINK_FILE_NAME);
+        paths.push_back(installed_library_folder(*folder) / RAVELINK_FILE_NAME);
     }
     // A bare name (no "/") makes the dynamic loader search its path.
     paths.emplace_back(RAVELINK_FILE_NAME);

@@ -5,7 +5,8 @@
 //   1. beside the executable (an installed program keeps its library with it);
 //   2. in the "importer" folder beside the executable's folder (the build tree: src/cli and src/app
 //      next to src/importer);
-//   3. by name through the dynamic loader's search: LD_LIBRARY_PATH, then the system's library folders.
+//   3. in the install's library folder (<prefix>/bin/../lib), which the loader may not search;
+//   4. by name through the dynamic loader's search: LD_LIBRARY_PATH, then the system's library folders.
 #pragma once
 
 #include "importer/import_codes.h"

@@ -5,6 +5,7 @@
 #include "profiles/profile_folder.h"
 #include "profiles/profile_tree.h"
 #include "profiles/ravelink_library.h"
+#include "shell/ftp_address.h"
 #include "shell/profile_nodes.h"
 #include "shell/session_log.h"
 #include "ui/language.h"
@@ -49,6 +50,13 @@ void merge_new_nodes(EntryChain& have, EntryChain& fresh, DirEntry* parent)
             merge_new_nodes((*same)->children, node->children, same->get());
         }
     }
+}
+
+bool has_profile(const EntryChain& level)
+{
+    return std::any_of(level.begin(), level.end(), [](const auto& node) {
+        return node->kind == KIND_SITE || node->kind == KIND_URL_PROFILE || has_profile(node->children);
+    });
 }
 
 } // namespace
@@ -287,6 +295,9 @@ void Application::run_late_options(const CommandLine& line)
     } else if (line.option == 'N') {
         if (open_profile_manager)
             open_profile_manager(ctx.selected);
+    } else if (line.option == 0 && !line.argument.empty()) {
+        if (auto profile = profile_from_ftp_address(line.argument))
+            connect_ftp_address(std::move(profile), ctx, shell->sessions(), shell->browser());
     }
     if (line.unattended)
         ctx.unattended = true;
@@ -298,6 +309,13 @@ void Application::run_late_options(const CommandLine& line)
             shell->browser().select_node(node);
             shell->sessions().connect(node, true);
         }
+}
+
+bool Application::first_run(const CommandLine& line) const
+{
+    const bool plain_start = line.option == 0 && line.argument.empty() && !line.batch && !line.profile &&
+                             !line.host_window && !line.unattended;
+    return plain_start && !has_profile(shell->context().tree);
 }
 
 std::optional<std::string> Application::save_state()

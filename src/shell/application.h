@@ -68,6 +68,9 @@ public:
     bool run_early_mode(const CommandLine& line, int& exit_code);
     // After the main window exists: -R, -N, then -y, -x, -b and -p.
     void run_late_options(const CommandLine& line);
+    // A start without options or an address while the tree holds no site: the user has nothing to
+    // connect yet, so the profile manager opens on a new profile.
+    [[nodiscard]] bool first_run(const CommandLine& line) const;
     // Command 1108 and option -b: the batch window opens and the queue starts (or stops).
     void start_batch_queue();
     // Writes config.ini (with config_hooks); the error text (for the "Error" box) when it cannot.
@@ -125,6 +128,8 @@ public:
     std::function<bool(DirEntry&)> edit_profile;
     // Opens the batch window (-b and command 1108, before the queue starts; 460).
     std::function<void()> start_batch;
+    // Runs once the window is up and the start-up help shown, so what it opens comes in front.
+    std::function<void()> after_startup;
     // Whether the help viewer is open (the `help` setting at every write).
     std::function<bool()> help_open;
     // Option -x: the program ends with this status when the queue has run out.

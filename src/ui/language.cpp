@@ -1,6 +1,7 @@
 #include "ui/language.h"
 
 #include "common/container.h"
+#include "common/install_paths.h"
 #include "common/text_file.h"
 
 #include <cstdint>
@@ -60,7 +61,22 @@ bool has_container_magic(std::string_view bytes)
 
 std::filesystem::path program_data_folder()
 {
+    if (const auto bin = executable_folder())
+        if (auto installed = installed_data_folder(*bin))
+            return *installed;
     return std::filesystem::path(KESTOVAN_RESOURCES_DIR);
+}
+
+std::filesystem::path help_page_file(const std::filesystem::path& data,
+                                     const std::optional<std::string>& code)
+{
+    if (const std::optional<std::string> normalized = code ? normalized_language_code(*code) : std::nullopt) {
+        std::filesystem::path translated = data / ("help_" + *normalized + ".htm");
+        std::error_code error;
+        if (std::filesystem::is_regular_file(translated, error))
+            return translated;
+    }
+    return data / "help.htm";
 }
 
 LanguageFolders default_language_folders()
@@ -70,10 +86,14 @@ LanguageFolders default_language_folders()
     const std::filesystem::path working = std::filesystem::current_path(error);
     if (!error)
         folders.bases.push_back(working);
+    // An installed program keeps its packed files in its data folder; only a build-tree program
+    // looks in the build tree, which may be gone or newer than what was installed.
+    const std::filesystem::path data = program_data_folder();
 #ifdef KESTOVAN_LANG_DIR
-    folders.bases.push_back(std::filesystem::path(KESTOVAN_LANG_DIR).parent_path());
+    if (data == std::filesystem::path(KESTOVAN_RESOURCES_DIR))
+        folders.bases.push_back(std::filesystem::path(KESTOVAN_LANG_DIR).parent_path());
 #endif
-    folders.bases.push_back(program_data_folder());
+    folders.bases.push_back(data);
     return folders;
 }
 

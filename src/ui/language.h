@@ -29,10 +29,15 @@ struct LanguageFolders {
     std::vector<std::filesystem::path> bases;
 };
 
-// The program's own data folder (help.htm, lang): the resources folder of the source tree for now.
+// The program's own data folder (help.htm, lang): the installed data folder beside the executable's
+// prefix, else the resources folder of the source tree.
 [[nodiscard]] std::filesystem::path program_data_folder();
 
-// The working folder, then (when built in a build tree) the build folder that holds the packed
+// help.htm of the data folder, or its translation help_<code>.htm when the language has one.
+[[nodiscard]] std::filesystem::path help_page_file(const std::filesystem::path& data,
+                                                   const std::optional<std::string>& code);
+
+// The working folder, then (when run from a build tree) the build folder that holds the packed
 // language files, then the program's data folder.
 [[nodiscard]] LanguageFolders default_language_folders();
 

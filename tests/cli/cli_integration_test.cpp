@@ -229,3 +229,65 @@ TEST(CliAgainstBrokenServers, DataFailuresEndTheRunWithTheReason)
 
 } // namespace
 } // namespace kestovan
+
+namespace kestovan {
+namespace {
+
+QProcessEnvironment environment_with_home(const QString& home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home);
+    return env;
+}
+
+TEST(CliProgress, OnATerminalOnlyAndNotWithQuiet)
+{
+    // pyftpdlib names no size in its 150 reply: the total comes from SIZE.
+    test::PyftpdlibServer server;
+    server.make_random_file("big.bin", 2 * 1024 * 1024, 3);
+    QTemporaryDir dir;
+    const QString url = QString::fromStdString("ftp://" + server.user() + ":" + server.password() +
+                                               "@127.0.0.1:" + std::to_string(server.port()) + "/big.bin");
+    const QProcessEnvironment env = environment_with_home(dir.path());
+
+    CliRun terminal = test::run_cli_in({"get", url, dir.filePath("a.bin")}, env, true);
+    ASSERT_EQ(terminal.status, 0) << terminal.out;
+    EXPECT_NE(terminal.out.find("\r2.0 MiB of 2.0 MiB  100%  "), std::string::npos) << terminal.out;
+
+    CliRun pipe = test::run_cli_in({"get", url, dir.filePath("b.bin")}, env);
+    ASSERT_EQ(pipe.status, 0) << pipe.err;
+    EXPECT_EQ(pipe.err, "");
+
+    CliRun quiet = test::run_cli_in({"get", "--quiet", url, dir.filePath("c.bin")}, env, true);
+    ASSERT_EQ(quiet.status, 0) << quiet.out;
+    EXPECT_EQ(quiet.out.find('\r'), std::string::npos) << quiet.out;
+
+    CliRun usage = test::run_cli_in({"get", "--no-such-option", url}, env);
+    EXPECT_EQ(usage.status, 2) << "a usage error, not a failed transfer";
+}
+
+TEST(CliNetrc, APrivateNetrcGivesThePasswordAndAnOpenOneIsRefused)
+{
+    test::PyftpdlibServer server;
+    server.make_file("hello.txt", "hi");
+    QTemporaryDir home;
+    const std::filesystem::path netrc = home.filePath(".netrc").toStdString();
+    test::write_file(netrc.string(),
+                     "machine 127.0.0.1 login " + server.user() + " password " + server.password() + "\n");
+    namespace fs = std::filesystem;
+    fs::permissions(netrc, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
+    const QString url = QString::fromStdString("ftp://127.0.0.1:" + std::to_string(server.port()) + "/");
+    const QProcessEnvironment env = environment_with_home(home.path());
+
+    CliRun used = test::run_cli_in({"ls", url}, env);
+    ASSERT_EQ(used.status, 0) << used.err;
+    EXPECT_NE(used.out.find("hello.txt"), std::string::npos) << used.out;
+
+    fs::permissions(netrc, fs::perms::others_read, fs::perm_options::add);
+    CliRun refused = test::run_cli_in({"ls", url}, env);
+    EXPECT_EQ(refused.status, 1) << "anonymous login refused by the server";
+    EXPECT_NE(refused.err.find("(chmod 600 it)"), std::string::npos) << refused.err;
+}
+
+} // namespace
+} // namespace kestovan

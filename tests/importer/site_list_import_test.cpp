@@ -1,6 +1,7 @@
 // The program's side of importing: the library loaded by name, import_by_extension with the seed
 // tree, the Import command's dialog and messages, the Wine prefix's site lists and the command-line
 // client's import command.
+#include "common/install_paths.h"
 #include "profiles/profile_tree.h"
 #include "profiles/site_list_import.h"
 #include "profiles/wine_site_lists.h"
@@ -46,11 +47,12 @@ TEST_F(SiteListImport, TheBuiltLibraryLoadsWithAllSixFunctions)
 TEST_F(SiteListImport, LibrarySearch)
 {
     const auto paths = default_ravelink_paths();
-    ASSERT_EQ(paths.size(), 3u);
+    ASSERT_EQ(paths.size(), 4u);
     EXPECT_EQ(paths[0].filename(), RAVELINK_FILE_NAME);
     EXPECT_EQ(paths[0].parent_path().filename(), "tests") << "beside the executable first";
     EXPECT_EQ(paths[1].parent_path().filename(), "importer");
-    EXPECT_EQ(paths[2], RAVELINK_FILE_NAME) << "then by name through the loader's search";
+    EXPECT_EQ(paths[2].parent_path(), installed_library_folder(paths[0].parent_path())) << "the install's";
+    EXPECT_EQ(paths[3], RAVELINK_FILE_NAME) << "then by name through the loader's search";
 
     RavelinkLibrary missing(Paths{path("libravelink.so")});
     EXPECT_FALSE(missing.load());

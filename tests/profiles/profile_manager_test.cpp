@@ -371,19 +371,22 @@ TEST_F(ProfileManagerTest, NameListShowsExistingRecentProfilesSeparatorThenAll)
     EXPECT_EQ(manager->current_name_line(), 2);
 }
 
-TEST_F(ProfileManagerTest, NewEntriesGoIntoTheSelectedFolderWithPort21)
+TEST_F(ProfileManagerTest, NewEntriesGoIntoTheSelectedFolderWithPort21AndPassiveMode)
 {
     profile_file("box/inner.ftp", "SERVER=x\n");
     auto manager = make();
     manager->open(nullptr, 0);
     manager->select(find(manager->tree(), "inner"));
+    EXPECT_FALSE(manager->ftp_form().passive) << "a stored profile without the key stays as its file says";
     for (int i = 0; i < 3; ++i)
         ASSERT_NE(manager->new_entry(KIND_SITE), nullptr);
     EXPECT_EQ(manager->selection()->name, "New FTP profile(2)");
     EXPECT_EQ(manager->selection()->parent, find(manager->tree(), "box"));
-    EXPECT_NE(read_file((profiles / "box" / "New FTP profile(1).ftp").string()).find("PORT=21\n"),
-              std::string::npos);
+    const std::string made = read_file((profiles / "box" / "New FTP profile(1).ftp").string());
+    EXPECT_NE(made.find("PORT=21\n"), std::string::npos) << made;
+    EXPECT_NE(made.find("PASV=1\n"), std::string::npos) << made;
     EXPECT_EQ(manager->ftp_form().port, "21");
+    EXPECT_TRUE(manager->ftp_form().passive);
 
     DirEntry* folder = manager->new_entry(KIND_PROFILE_FOLDER);
     ASSERT_NE(folder, nullptr);

@@ -4,10 +4,19 @@
 
 namespace kestovan::test {
 
-CliRun run_cli(const QStringList& args, int timeout_ms)
+namespace {
+
+const QString CLI = QString(KESTOVAN_BINARY_DIR) + "/src/cli/kestovan-ftp-cli";
+
+QString shell_quoted(const QString& word)
 {
-    QProcess process;
-    process.start(QString(KESTOVAN_BINARY_DIR) + "/src/cli/kestovan-ftp-cli", args);
+    QString quoted = word;
+    quoted.replace("'", "'\\''");
+    return "'" + quoted + "'";
+}
+
+CliRun wait_for(QProcess& process, int timeout_ms)
+{
     CliRun run;
     if (!process.waitForFinished(timeout_ms)) {
         process.kill();
@@ -19,6 +28,31 @@ CliRun run_cli(const QStringList& args, int timeout_ms)
     run.out = process.readAllStandardOutput().toStdString();
     run.err = process.readAllStandardError().toStdString();
     return run;
+}
+
+} // namespace
+
+CliRun run_cli(const QStringList& args, int timeout_ms)
+{
+    QProcess process;
+    process.start(CLI, args);
+    return wait_for(process, timeout_ms);
+}
+
+CliRun run_cli_in(const QStringList& args, const QProcessEnvironment& env, bool terminal)
+{
+    QProcess process;
+    process.setProcessEnvironment(env);
+    if (!terminal) {
+        process.start(CLI, args);
+        return wait_for(process, 60000);
+    }
+    QString command = shell_quoted(CLI);
+    for (const QString& arg : args)
+        command += " " + shell_quoted(arg);
+    // -e: script's status is the client's.
+    process.start("script", {"-q", "-e", "-c", command, "/dev/null"});
+    return wait_for(process, 60000);
 }
 
 } // namespace kestovan::test

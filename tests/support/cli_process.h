@@ -1,6 +1,7 @@
 // Running the built kestovan-ftp-cli as a user would, for the client's end-to-end tests.
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QStringList>
 
 #include <string>
@@ -16,5 +17,9 @@ struct CliRun {
 // Runs the client with args and waits up to timeout_ms (a minute by default); a run that takes
 // longer is killed and reported with status -1 and "timed out".
 CliRun run_cli(const QStringList& args, int timeout_ms = 60000);
+
+// As run_cli, in env; with terminal, stdout and stderr are one terminal (script(1)'s pseudo-terminal)
+// and both arrive in out.
+CliRun run_cli_in(const QStringList& args, const QProcessEnvironment& env, bool terminal = false);
 
 } // namespace kestovan::test

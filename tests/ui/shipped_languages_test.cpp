@@ -93,6 +93,24 @@ TEST_P(ShippedLanguage, BuildPacksTheSourceUnchanged)
     EXPECT_EQ(packed_language.translations()->size(), language_.translations()->size());
 }
 
+TEST_P(ShippedLanguage, HasAHelpPageWithEverySectionOfTheEnglishOne)
+{
+    const std::filesystem::path resources(KESTOVAN_RESOURCES_DIR);
+    const std::filesystem::path page = help_page_file(resources, GetParam());
+    ASSERT_EQ(page, resources / ("help_" + GetParam() + ".htm"));
+    auto sections = [](const std::filesystem::path& file) {
+        const std::string text = read_whole_file(file).value_or("");
+        std::size_t count = 0;
+        for (std::size_t at = text.find("<h3>"); at != std::string::npos; at = text.find("<h3>", at + 1))
+            ++count;
+        return count;
+    };
+    EXPECT_EQ(sections(page), sections(resources / "help.htm"));
+    EXPECT_GE(sections(page), 7u) << "getting started, profiles, transfers, queue, proxies, TLS, keyboard";
+    EXPECT_EQ(help_page_file(resources, std::nullopt), resources / "help.htm") << "English";
+    EXPECT_EQ(help_page_file(resources, "xx"), resources / "help.htm") << "a language without a page";
+}
+
 INSTANTIATE_TEST_SUITE_P(Languages, ShippedLanguage, ::testing::Values("de", "fr"));
 
 } // namespace

@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -307,6 +308,10 @@ void ProfileManagerWindow::open(const DirEntry* start, int mode, DirEntry* edite
     if (Language* language = current_language())
         translate_widget_tree(*this, *language);
     restore_geometry();
+    // A new profile is filled in from its host name on.
+    if ((mode & MANAGER_START_WITH_NEW_PROFILE) && model_.page() == FormPage::FTP_SERVER)
+        if (QLineEdit* host = ftp_page_->line_edit(CTL_HOST))
+            host->setFocus();
 }
 
 bool ProfileManagerWindow::run_command(int id)
@@ -354,6 +359,8 @@ QTreeWidgetItem* ProfileManagerWindow::add_item(DirEntry& node, QTreeWidgetItem*
 void ProfileManagerWindow::fill_tree()
 {
     QuietScope quiet(quiet_);
+    // Opening on a new profile has reported that entry already.
+    tree_->clear();
     for (const auto& node : model_.tree())
         add_item(*node, nullptr);
 }

@@ -28,7 +28,9 @@ std::optional<WindowPlacement>& last_placement()
 
 QUrl help_page()
 {
-    const auto page = program_data_folder() / "help.htm";
+    const Language* language = current_language();
+    const auto page = help_page_file(program_data_folder(),
+                                     language ? language->file_code() : std::optional<std::string>());
     return QUrl::fromLocalFile(QString::fromStdString(page.string()));
 }
 

@@ -44,6 +44,7 @@
 #include <QVBoxLayout>
 
 #include <cstdlib>
+#include <utility>
 
 namespace kestovan {
 
@@ -69,11 +70,29 @@ QString text(int id)
 const std::vector<int>& window_commands()
 {
     using namespace cmd;
-    static const std::vector<int> ids = {
-        QUIT,          TOGGLE_TOOLBAR,    TOGGLE_SESSION_LOG, TOGGLE_BUTTONS, TOGGLE_FILTER_BAR, TERMINAL_MENU,
-        TERMINAL_BUTTON, HELP,            REFRESH_BUTTON,     REFRESH_TREE,   REFRESH_LIST,      GO_BACK,
-        DEFERRED_STARTUP, CONNECT_MANAGER, CONNECT_TOOLBAR,   IMPORT,         BATCH_WINDOW,      PREFERENCES_SETTINGS,
-        PREFERENCES_OPTIONS, PREFERENCES_PROXY, PREFERENCES_SOUND, PREFERENCES_AUTO_RENAME};
+    static const std::vector<int> ids = {QUIT,
+                                         TOGGLE_TOOLBAR,
+                                         TOGGLE_SESSION_LOG,
+                                         TOGGLE_BUTTONS,
+                                         TOGGLE_FILTER_BAR,
+                                         TERMINAL_MENU,
+                                         TERMINAL_BUTTON,
+                                         HELP,
+                                         MANUAL,
+                                         REFRESH_BUTTON,
+                                         REFRESH_TREE,
+                                         REFRESH_LIST,
+                                         GO_BACK,
+                                         DEFERRED_STARTUP,
+                                         CONNECT_MANAGER,
+                                         CONNECT_TOOLBAR,
+                                         IMPORT,
+                                         BATCH_WINDOW,
+                                         PREFERENCES_SETTINGS,
+                                         PREFERENCES_OPTIONS,
+                                         PREFERENCES_PROXY,
+                                         PREFERENCES_SOUND,
+                                         PREFERENCES_AUTO_RENAME};
     return ids;
 }
 
@@ -415,7 +434,8 @@ bool MainWindow::window_command(int command)
     case cmd::TOGGLE_FILTER_BAR: toggle_view(VIEW_FILTER_BAR); return true;
     case cmd::TERMINAL_MENU:
     case cmd::TERMINAL_BUTTON: open_terminal(); return true;
-    case cmd::HELP: show_help(this, app_.settings.placement(KEY_D_HELP)); return true;
+    case cmd::HELP:
+    case cmd::MANUAL: show_help(this, app_.settings.placement(KEY_D_HELP)); return true;
     case cmd::REFRESH_BUTTON:
         local_pane_->refresh();
         app_.shell->browser().refresh();
@@ -783,6 +803,8 @@ void MainWindow::deferred_startup()
     update();
     if (app_.settings.flag(KEY_HELP))
         show_help(this, app_.settings.placement(KEY_D_HELP));
+    if (auto after = std::exchange(app_.after_startup, nullptr))
+        after();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)

@@ -23,6 +23,9 @@ Program::~Program()
 {
     qApp->removeEventFilter(&dialog_memory_);
     docking_.reset();
+    // The profile manager is the window's child and goes with it: by then the profiles it would
+    // refresh are gone.
+    QObject::disconnect(manager_closed_);
     if (window_) {
         prompts_.set_parent(nullptr);
         window_.reset();
@@ -53,9 +56,8 @@ bool Program::start(const CommandLine& line, const std::filesystem::path& data_f
     prompts_.set_parent(&window);
     profile_sessions_ = std::make_unique<ShellProfileSessions>(*app_.shell);
     profile_manager_->set_sessions(profile_sessions_.get());
-    app_.open_profile_manager = [this, &window](DirEntry* node) {
-        ProfileManagerWindow& manager = profile_manager_->open(&window, node, MANAGER_MARK_SELECTED_PROFILE);
-        QObject::connect(&manager, &QObject::destroyed, &window, [&window] { window.refresh_profiles(); });
+    app_.open_profile_manager = [this](DirEntry* node) {
+        open_profile_manager(node, MANAGER_MARK_SELECTED_PROFILE);
         return true;
     };
     app_.capture_window_state = [&window] { window.capture_placement(); };
@@ -82,7 +84,18 @@ bool Program::start(const CommandLine& line, const std::filesystem::path& data_f
     app_.run_late_options(line);
     if (app_.start_language)
         window.switch_language(app_.start_language);
+    if (app_.first_run(line))
+        app_.after_startup = [this] { open_profile_manager(nullptr, MANAGER_START_WITH_NEW_PROFILE); };
     return true;
+}
+
+void Program::open_profile_manager(DirEntry* node, int mode)
+{
+    MainWindow& window = *window_;
+    ProfileManagerWindow& manager = profile_manager_->open(&window, node, mode);
+    QObject::disconnect(manager_closed_);
+    manager_closed_ =
+        QObject::connect(&manager, &QObject::destroyed, &window, [&window] { window.refresh_profiles(); });
 }
 
 void Program::finish()

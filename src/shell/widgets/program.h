@@ -12,6 +12,8 @@
 #include "ui/language.h"
 #include "ui/widgets/dialog_memory.h"
 
+#include <QMetaObject>
+
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -50,6 +52,8 @@ public:
     [[nodiscard]] std::vector<std::string> unconnected_hooks() const;
 
 private:
+    void open_profile_manager(DirEntry* node, int mode);
+
     Language language_;
     ShellPrompts prompts_{nullptr};
     Application app_;
@@ -59,6 +63,7 @@ private:
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<X11Docking> docking_;
     std::optional<int> quit_status_;
+    QMetaObject::Connection manager_closed_;
 };
 
 } // namespace kestovan
