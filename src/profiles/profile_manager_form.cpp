@@ -207,6 +207,7 @@ void copy_stored_fields(const SiteProfile& from, SiteProfile& to)
     to.name_case = from.name_case;
     to.save_password = from.save_password;
     to.anonymous = from.anonymous;
+    to.encryption = from.encryption;
     to.user = from.user;
     to.kind_copy = from.kind_copy;
 }
