@@ -3,6 +3,7 @@
 #include "cli/listing_output.h"
 #include "engine/command_set.h"
 #include "engine/control_channel.h"
+#include "engine/tls_channel.h"
 #include "platform/clock.h"
 #include "views/dir_entry.h"
 #include "views/listing_parser.h"
@@ -78,6 +79,8 @@ CliClient::CliClient(CliOptions options, FtpUrl url) : options_(std::move(option
     if (options_.proxy.type != 0)
         set_proxy(engine_, options_.proxy.type, options_.proxy.host, options_.proxy.port, options_.proxy.user,
                   options_.proxy.password);
+    // The command line states the whole trust: no pins kept by the desktop program apply here.
+    engine_.set_tls_trust(options_.ca_file, {});
     progress_ = ::isatty(2) == 1;
     window_.set_handler([this](const Message& m) {
         if (m.id != WM_CLOSE_SESSION)
@@ -96,12 +99,14 @@ bool CliClient::start_session()
 {
     std::string user = url_.user.empty() ? ANONYMOUS_USER : url_.user;
     std::string password = url_.password.value_or(url_.user.empty() ? ANONYMOUS_PASSWORD : "");
-    control_ = open_session(engine_, user, password, "", url_.host, url_.port, nullptr,
-                            [this](FtpConnection&, bool ok) {
-                                if (!ok && error_.empty())
-                                    error_ = last_reply_.empty() ? "login failed" : last_reply_;
-                                return 0;
-                            });
+    control_ = open_session(
+        engine_, user, password, "", url_.host, url_.port, nullptr,
+        [this](FtpConnection&, bool ok) {
+            if (!ok && error_.empty())
+                error_ = last_reply_.empty() ? "login failed" : last_reply_;
+            return 0;
+        },
+        nullptr, nullptr, url_.tls);
     if (!control_) {
         error_ = "cannot open a session to " + url_.host;
         return false;
@@ -217,6 +222,11 @@ void CliClient::on_event(std::int32_t code, FtpConnection* conn, const EventArg&
             finish(false);
         break;
     case EV_NEED_PASSWORD: fail("the server asks for a password; give one in the URL"); break;
+    case EV_TLS: verbose_line("* " + trimmed(arg.text)); break;
+    case EV_CERTIFICATE:
+        if (control)
+            judge_certificate(*conn);
+        break;
     case EV_CLOSED:
         if (conn == control_) {
             ended_ = true;
@@ -237,6 +247,36 @@ void CliClient::on_event(std::int32_t code, FtpConnection* conn, const EventArg&
     case EV_RESOLVING:
     case EV_QUEUED: break;
     }
+}
+
+void CliClient::judge_certificate(FtpConnection& conn)
+{
+    const std::optional<CertificateInfo> certificate = conn.tls ? conn.tls->peer_certificate() : std::nullopt;
+    if (!certificate)
+        return;
+    if (!options_.pin_sha256.empty() && certificate->sha256 == options_.pin_sha256) {
+        verbose_line("* certificate trusted by --pin-sha256");
+        accept_certificate(conn);
+        return;
+    }
+    std::string reasons;
+    for (CertificateProblem problem : certificate_problems(*certificate)) {
+        if (!reasons.empty())
+            reasons += "; ";
+        switch (problem) {
+        case CertificateProblem::UNTRUSTED_ISSUER: reasons += "its issuer is not trusted"; break;
+        case CertificateProblem::EXPIRED: reasons += "it has expired"; break;
+        case CertificateProblem::NOT_YET_VALID: reasons += "it is not valid yet"; break;
+        case CertificateProblem::NAME_MISMATCH: reasons += "it is not made out to " + url_.host; break;
+        case CertificateProblem::OTHER: reasons += certificate->chain_error_text; break;
+        }
+    }
+    if (error_.empty())
+        error_ = "the server's certificate is not trusted (" + reasons + "): subject " +
+                 certificate->subject + ", issuer " + certificate->issuer + ", valid " +
+                 certificate->valid_from + " to " + certificate->valid_until + ", SHA-256 " +
+                 certificate->sha256 + "; trust this certificate with --pin-sha256 " + certificate->sha256 +
+                 " or its CA with --ca-file";
 }
 
 void CliClient::verbose_line(const std::string& line)

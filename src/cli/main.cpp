@@ -37,7 +37,11 @@ constexpr const char* USAGE =
     "  0 = none), -v (protocol log on stderr, PASS masked),\n"
     "  --proxy ftp|socks4|socks5://[user[:password]@]host:port, or --proxy env (the FTP proxy\n"
     "  that ftp_proxy or all_proxy names; active mode through SOCKS goes passive)\n"
-    "URL: ftp://[user[:password]@]host[:port]/path (anonymous when no user)\n";
+    "TLS: --tls (explicit TLS required on ftp://), --ca-file PEM (trust only this CA),\n"
+    "  --pin-sha256 FINGERPRINT (trust this one certificate); an untrusted certificate ends the\n"
+    "  session before the login with exit status 1\n"
+    "URL: ftp://[user[:password]@]host[:port]/path (anonymous when no user); ftps://... is implicit\n"
+    "  TLS (port 990 by default), ftpes://... explicit TLS (required)\n";
 
 int parse_listing_file(const std::string& path)
 {
