@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <set>
 
 namespace kestovan {
 
@@ -33,12 +34,19 @@ private:
     void connection_failed(FtpConnection* conn, const std::string& reason);
     void transfer_progress(FtpConnection* conn, bool download);
     void ask_password(FtpConnection* conn);
+    // TLS: a notice for the log, the certificate dialog, and what follows a refused TLS session.
+    void tls_notice(FtpConnection* conn, const EventArg& arg);
+    void judge_certificate(FtpConnection* conn);
+    void tls_refused(FtpConnection* conn, EngineError sub, const std::string& text);
+    void offer_plain_ftp(FtpConnection* conn, const std::string& reason);
     ShellContext& ctx_;
     SessionControl& sessions_;
     // By control connection serial: the failure already reported, and the last refusal the server
     // sent (4xx or 5xx), the reason when the login ends without one of ours.
     std::map<std::uint32_t, std::string> failures_;
     std::map<std::uint32_t, std::string> refusals_;
+    // Control connections whose certificate was put to the user (a refusal then needs no warning).
+    std::set<std::uint32_t> asked_;
 };
 
 } // namespace kestovan

@@ -13,17 +13,19 @@ namespace kestovan::test {
 class ScriptedPrompts : public Prompts {
 public:
     struct Asked {
-        std::string
-            kind; // "message", "question", "password", "file_exists", "text", "save_file", "open_file"
+        std::string kind; // "message", "question", "password", "file_exists", "text", "save_file",
+                          // "open_file", "certificate" (text: the fingerprint)
         std::string caption;
         std::string text;
         bool offer_restart = false;
     };
 
-    std::deque<PromptAnswer> answers;             // for question(); Cancel when empty
-    std::deque<FileExistsAnswer> exists_answers;  // for file_exists(); Cancel when empty
-    std::deque<std::optional<std::string>> texts; // for password(), text(), save_file(), open_file()
+    std::deque<PromptAnswer> answers;                  // for question(); Cancel when empty
+    std::deque<FileExistsAnswer> exists_answers;       // for file_exists(); Cancel when empty
+    std::deque<std::optional<std::string>> texts;      // for password(), text(), save_file(), open_file()
+    std::deque<CertificateAnswer> certificate_answers; // for certificate(); Cancel when empty
     std::vector<Asked> asked;
+    std::vector<CertificatePrompt> certificates; // every certificate shown
 
     void message(const std::string& caption, const std::string& text, PromptIcon icon) override;
     PromptAnswer question(const std::string& caption, const std::string& text, PromptButtons buttons,
@@ -36,6 +38,7 @@ public:
                                          const std::string& proposed_name,
                                          const std::string& filter) override;
     std::optional<std::string> open_file(const std::string& title, const std::string& filter) override;
+    CertificateAnswer certificate(const CertificatePrompt& prompt) override;
 
     [[nodiscard]] int count(const std::string& kind) const;
 

@@ -32,6 +32,7 @@ public:
                                          const std::string& proposed_name,
                                          const std::string& filter) override;
     std::optional<std::string> open_file(const std::string& title, const std::string& filter) override;
+    CertificateAnswer certificate(const CertificatePrompt& prompt) override;
 
     // Dialogs opened from now on open over parent.
     void set_parent(QWidget* parent) { parent_ = parent; }
