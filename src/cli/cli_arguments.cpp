@@ -104,6 +104,12 @@ std::optional<CliArguments> parse_cli_arguments(const std::vector<std::string>& 
                 return fail(error, "--pin-sha256 needs a SHA-256 fingerprint (64 hexadecimal digits, colons "
                                    "allowed)");
             result.options.pin_sha256 = *pin;
+        } else if (arg == "-r" || arg == "--recursive")
+            result.recursive = true;
+        else if (arg == "--parallel") {
+            if (++i >= args.size() || !parse_int(args[i], result.parallel) || result.parallel < 1 ||
+                result.parallel > MAX_PARALLEL)
+                return fail(error, "--parallel needs a number from 1 to " + std::to_string(MAX_PARALLEL));
         } else if (arg == "--timeout") {
             if (++i >= args.size() || !parse_int(args[i], result.options.timeout_ms) ||
                 result.options.timeout_ms < 0)
@@ -205,6 +211,12 @@ std::optional<CliArguments> parse_cli_arguments(const std::vector<std::string>& 
         return fail(error, "--resume and --append belong to get and put");
     if (result.append && result.command != "put")
         return fail(error, "--append belongs to put");
+    if (result.recursive && result.command != "get" && result.command != "put")
+        return fail(error, "-r belongs to get and put");
+    if (result.recursive && (result.resume || result.append))
+        return fail(error, "-r does not go with --resume or --append");
+    if (result.parallel > 1 && !result.recursive)
+        return fail(error, "--parallel belongs to get -r and put -r");
     return result;
 }
 

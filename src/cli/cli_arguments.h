@@ -13,6 +13,8 @@ namespace kestovan {
 // Where import appends when no tree file is given: the pending tree file in the current folder, as the
 // program does.
 inline constexpr const char* DEFAULT_IMPORT_TREE_FILE = "ftp.sav";
+// More connections than this to one server would only get a client refused.
+inline constexpr int MAX_PARALLEL = 16;
 
 struct SystemProxy;
 
@@ -27,6 +29,8 @@ struct CliArguments {
     std::vector<std::string> raw_commands;
     bool resume = false;
     bool append = false;
+    bool recursive = false; // get -r / put -r: whole folders
+    int parallel = 1;       // --parallel N: files moved at once on their own connections
     CliOptions options;
 };
 

@@ -1,5 +1,6 @@
 #include "cli/cli_client.h"
 
+#include "cli/cli_trust.h"
 #include "cli/listing_output.h"
 #include "engine/command_set.h"
 #include "engine/control_channel.h"
@@ -251,32 +252,8 @@ void CliClient::on_event(std::int32_t code, FtpConnection* conn, const EventArg&
 
 void CliClient::judge_certificate(FtpConnection& conn)
 {
-    const std::optional<CertificateInfo> certificate = conn.tls ? conn.tls->peer_certificate() : std::nullopt;
-    if (!certificate)
-        return;
-    if (!options_.pin_sha256.empty() && certificate->sha256 == options_.pin_sha256) {
+    if (trust_certificate(conn, options_.pin_sha256, url_.host, &error_))
         verbose_line("* certificate trusted by --pin-sha256");
-        accept_certificate(conn);
-        return;
-    }
-    std::string reasons;
-    for (CertificateProblem problem : certificate_problems(*certificate)) {
-        if (!reasons.empty())
-            reasons += "; ";
-        switch (problem) {
-        case CertificateProblem::UNTRUSTED_ISSUER: reasons += "its issuer is not trusted"; break;
-        case CertificateProblem::EXPIRED: reasons += "it has expired"; break;
-        case CertificateProblem::NOT_YET_VALID: reasons += "it is not valid yet"; break;
-        case CertificateProblem::NAME_MISMATCH: reasons += "it is not made out to " + url_.host; break;
-        case CertificateProblem::OTHER: reasons += certificate->chain_error_text; break;
-        }
-    }
-    if (error_.empty())
-        error_ = "the server's certificate is not trusted (" + reasons + "): subject " +
-                 certificate->subject + ", issuer " + certificate->issuer + ", valid " +
-                 certificate->valid_from + " to " + certificate->valid_until + ", SHA-256 " +
-                 certificate->sha256 + "; trust this certificate with --pin-sha256 " + certificate->sha256 +
-                 " or its CA with --ca-file";
 }
 
 void CliClient::verbose_line(const std::string& line)

@@ -2,6 +2,7 @@
 // for scripted transfers and benchmarks.
 #include "cli/cli_arguments.h"
 #include "cli/cli_client.h"
+#include "cli/cli_mirror.h"
 #include "cli/listing_output.h"
 #include "cli/web_commands.h"
 #include "common/text_file.h"
@@ -25,6 +26,10 @@ constexpr const char* USAGE =
     "  kestovan-ftp-cli ls  URL\n"
     "  kestovan-ftp-cli get URL LOCAL_FILE [--resume]\n"
     "  kestovan-ftp-cli put LOCAL_FILE URL [--resume | --append]\n"
+    "  kestovan-ftp-cli get -r URL LOCAL_DIR [--parallel N]   (the remote folder's contents into\n"
+    "      LOCAL_DIR, made when missing; N files at once on their own connections, default 1)\n"
+    "  kestovan-ftp-cli put -r LOCAL_DIR URL [--parallel N]   (the contents of LOCAL_DIR into the\n"
+    "      remote folder, made when missing)\n"
     "  kestovan-ftp-cli quote URL COMMAND...\n"
     "  kestovan-ftp-cli parse-listing FILE\n"
     "  kestovan-ftp-cli import FILE [TREE_FILE]   (FILE: a site list, .ftp FTP Voyager, .dat CuteFTP or\n"
@@ -111,6 +116,14 @@ int main(int argc, char** argv)
     if (arguments->command == "import")
         return import_site_list(arguments->local_file, arguments->tree_file);
 
+    if (arguments->recursive) {
+        CliMirror mirror(arguments->options, arguments->url, arguments->parallel);
+        const int status = arguments->command == "get" ? mirror.run_get(arguments->local_file)
+                                                       : mirror.run_put(arguments->local_file);
+        if (status != 0)
+            std::cerr << "kestovan-ftp-cli: " << mirror.error() << "\n";
+        return status;
+    }
     CliClient client(arguments->options, arguments->url);
     int status = 1;
     if (arguments->command == "ls")

@@ -244,6 +244,10 @@ FtpCommand* queue_command(Engine& engine, FtpConnection* conn, CommandKind kind,
     FtpCommand* queued = command.get();
     conn->queue.push_back(std::move(command));
     const std::uint32_t serial = conn->serial;
+    // On an idle connection the command goes as soon as the caller's work is done, not at the
+    // pump's next visit (which, with many connections open, can be a long while).
+    if (conn->queue.size() == 1 && conn->busy == 0 && conn->state == ST_READY && conn->socket)
+        engine.kick(*conn);
     engine.raise(EV_QUEUED, conn);
     return engine.is_live(conn, serial) ? queued : nullptr;
 }
@@ -561,7 +565,8 @@ FtpConnection* open_session(Engine& engine, const std::string& user, const std::
         queue_auth_tls(engine, *conn);
     if (!engine.is_live(conn, serial))
         return nullptr;
-    engine.window()->post_message(WM_TIMER, TIMER_TIMEOUT, 0);
+    // The record starts (socket, lookup, connect) once the caller's work is done.
+    engine.kick(*conn);
     return conn;
 }
 

@@ -303,6 +303,7 @@ bool Engine::socket_message(const Message& m)
         }
         update_global_rate();
         return false;
+    case WM_FTP_KICK: on_kick(static_cast<std::uint32_t>(m.wparam)); return true;
     case WM_FTP_CONNECT: return on_connect(m);
     case WM_FTP_READ: return on_read(m);
     case WM_FTP_WRITE: return on_write(m);
@@ -332,6 +333,24 @@ void Engine::socket_failure(FtpConnection& conn, int error)
     fail_connection(&conn);
 }
 
+void Engine::kick(const FtpConnection& conn)
+{
+    if (window_)
+        window_->post_message(WM_FTP_KICK, conn.serial);
+}
+
+void Engine::on_kick(std::uint32_t serial)
+{
+    for (auto& r : records_)
+        if (r->serial == serial) {
+            if (r->state == ST_NEW)
+                run_state(*r);
+            else if (r->busy == 0 && !r->queue.empty() && r->state == ST_READY && r->socket)
+                send_next_command(*this, *r);
+            return;
+        }
+}
+
 bool Engine::on_connect(const Message& m)
 {
     FtpConnection* conn = find_by_socket(m.wparam);
@@ -347,6 +366,12 @@ bool Engine::on_connect(const Message& m)
     raise(EV_CONNECTED, conn);
     if (!is_live(conn, serial))
         return true;
+    if (conn->role != ROLE_CONTROL) {
+        // The pause after a connect is for control connections; a data connection pays it on every
+        // listing and every file for nothing.
+        end_connect_pause(*conn);
+        return true;
+    }
     // The pause after a connect runs on a timer instead of blocking the thread.
     conn->connect_pause_until = now_ms() + CONNECT_PAUSE_MS;
     if (window_ && !window_->has_timer(TIMER_CONNECT_PAUSE))

@@ -33,6 +33,9 @@ constexpr std::uint32_t WM_FTP_WRITE = 30004;
 constexpr std::uint32_t WM_FTP_ACCEPT = 30005;
 // Ours: ends the pause after a connect without blocking the thread.
 constexpr std::uint32_t TIMER_CONNECT_PAUSE = 30006;
+// Ours: a new record starts, or a command queued on an idle connection goes out, when this message
+// is handled instead of at the pump's next visit (wparam: the record's serial).
+constexpr std::uint32_t WM_FTP_KICK = 30007;
 constexpr std::uint32_t WM_FTP_LOOKUP_BASE = 30010;
 constexpr int LOOKUP_COUNTER_MAX = 9999;
 
@@ -104,6 +107,9 @@ public:
     void status(FtpConnection* conn, std::string_view text, EngineStatus code = STATUS_TEXT);
 
     // Rates.
+    // Asks for the head of an idle connection's queue to be sent once the current message is done.
+    void kick(const FtpConnection& conn);
+
     void update_rate(FtpConnection& conn);
     void update_global_rate();
     void add_to_accumulator(std::int64_t bytes) { accumulator_ += static_cast<double>(bytes); }
@@ -148,6 +154,7 @@ private:
     bool on_read(const Message& m);
     bool on_write(const Message& m);
     bool on_lookup(const Message& m);
+    void on_kick(std::uint32_t serial);
     void socket_failure(FtpConnection& conn, int error);
     void end_connect_pause(FtpConnection& conn);
     void connect_pause_tick();

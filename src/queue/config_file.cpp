@@ -151,10 +151,15 @@ VersionTriple program_version()
 
 std::string format_config(const ConfigState& state, const VersionTriple& version)
 {
+    return format_config(state, state.settings, version);
+}
+
+std::string format_config(const ConfigState& state, const Settings& settings, const VersionTriple& version)
+{
     std::string out;
     append_key_line(out, CONFIG_VERSION_KEY, format_version(version));
     append_key_line(out, CONFIG_PRODUCT_KEY, PRODUCT_NAME);
-    state.settings.write_settings(out);
+    settings.write_settings(out);
     for (const auto& task : state.queue)
         append_record(out, TASK_PREFIX, *task);
     for (const auto& bookmark : state.bookmarks)
@@ -168,7 +173,11 @@ ConfigWriteResult write_config(ConfigState& state, const std::filesystem::path& 
 {
     if (hooks.before_write)
         hooks.before_write(state);
-    if (!write_file_atomically(path, format_config(state, program_version()), hooks.file))
+    const std::string text =
+        hooks.settings_to_write
+            ? format_config(state, hooks.settings_to_write(state.settings), program_version())
+            : format_config(state, program_version());
+    if (!write_file_atomically(path, text, hooks.file))
         return {false, load_string(IDS_ERR_CONFIG_WRITE)};
     if (hooks.after_write)
         hooks.after_write();

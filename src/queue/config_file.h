@@ -73,6 +73,9 @@ struct ConfigHooks {
     // Before the text is made: the help flag, clearing a proxy that is only the system's, storing the
     // proxy and firewall settings in the registry.
     std::function<void(ConfigState&)> before_write;
+    // The settings as the file gets them, when they differ from those in use (a proxy that is only
+    // the system's is left out).
+    std::function<Settings(const Settings&)> settings_to_write;
     // After a successful write: the chosen language code to the registry.
     std::function<void()> after_write;
     // After reading (whether or not the file was there): the language code from the registry.
@@ -88,6 +91,9 @@ struct ConfigWriteResult {
 
 // The whole text of config.ini for state; every line ends with LF alone.
 [[nodiscard]] std::string format_config(const ConfigState& state, const VersionTriple& version);
+// The same with other settings in place of the state's.
+[[nodiscard]] std::string format_config(const ConfigState& state, const Settings& settings,
+                                        const VersionTriple& version);
 
 // Replaces the file at path with format_config of state. When it cannot be written the old file stays
 // as it was and the result carries the error text for the caller to show (caption "Error").

@@ -239,6 +239,25 @@ ProxySettings ftp_proxy_settings(const ProxyPreferences& preferences, const Sett
     return proxy;
 }
 
+ProxySettings web_proxy_settings(const ProxyPreferences& preferences, const Settings& settings)
+{
+    ProxySettings proxy;
+    proxy.user_name = preferences.user_name;
+    proxy.password = preferences.password;
+    if (!preferences.http_server.empty()) {
+        proxy.type = PROXY_FTP;
+        proxy.host = preferences.http_server;
+        proxy.port = preferences.http_port;
+    } else if ((preferences.type == PROXY_SOCKS4 || preferences.type == PROXY_SOCKS5) &&
+               !settings.text(KEY_FHOST).empty()) {
+        proxy.type = static_cast<ProxyType>(preferences.type);
+        proxy.host = settings.text(KEY_FHOST);
+        const int port = settings.integer(KEY_FPORT);
+        proxy.port = port > 0 ? port : DEFAULT_SOCKS_PORT;
+    }
+    return proxy;
+}
+
 ProxyPreferences load_proxy_preferences(Settings& settings, const Registry& registry,
                                         const SystemProxy& system)
 {

@@ -90,6 +90,13 @@ struct ProxyPreferences {
 // `fhost` and `fport` of the settings.
 [[nodiscard]] ProxySettings ftp_proxy_settings(const ProxyPreferences& preferences, const Settings& settings);
 
+// The proxy of the web client, with the user name and password of the preferences: the page's HTTP
+// proxy when one is set (type PROXY_FTP, which the web client takes as an HTTP proxy, as the
+// command-line client does); else, with a SOCKS type, the SOCKS proxy of `fhost` and `fport` (port
+// 1080 when none is given), which carries any connection; else none (empty host).
+[[nodiscard]] ProxySettings web_proxy_settings(const ProxyPreferences& preferences, const Settings& settings);
+constexpr int DEFAULT_SOCKS_PORT = 1080;
+
 // Start-up: when `fhost` is empty and the system proxy is enabled, `fhost` and `fport` (with type,
 // user name and password) come from read_proxy_settings for ftp; then the HTTP proxy (and again
 // type, user name and password) from read_proxy_settings for http.

@@ -88,6 +88,30 @@ std::optional<WindowPlacement> parse_window_placement(std::string_view text)
     return placement;
 }
 
+WindowPlacement onto_screens(WindowPlacement placement, const std::vector<ScreenArea>& screens,
+                             const ScreenArea& primary)
+{
+    const long long width = placement.width();
+    const long long height = placement.height();
+    const auto reachable = [&](const ScreenArea& screen) {
+        const long long across = std::min<long long>(placement.right, screen.left + screen.width) -
+                                 std::max<long long>(placement.left, screen.left);
+        const long long down = std::min<long long>(placement.bottom, screen.top + screen.height) -
+                               std::max<long long>(placement.top, screen.top);
+        return across >= std::min<long long>(PLACEMENT_VISIBLE_MARGIN, width) &&
+               down >= std::min<long long>(PLACEMENT_VISIBLE_MARGIN, height);
+    };
+    if (std::any_of(screens.begin(), screens.end(), reachable) || primary.width <= 0 || primary.height <= 0)
+        return placement;
+    const int fitted_width = static_cast<int>(std::min<long long>(width, primary.width));
+    const int fitted_height = static_cast<int>(std::min<long long>(height, primary.height));
+    placement.left = primary.left + (primary.width - fitted_width) / 2;
+    placement.top = primary.top + (primary.height - fitted_height) / 2;
+    placement.right = placement.left + fitted_width;
+    placement.bottom = placement.top + fitted_height;
+    return placement;
+}
+
 std::string format_window_placement(const WindowPlacement& placement)
 {
     std::string out = std::to_string(placement.left) + ',' + std::to_string(placement.top) + ',' +

@@ -50,6 +50,23 @@ inline constexpr std::size_t MAX_PANES = 32;
 // range; the pairs before it are kept. Blanks around numbers are allowed.
 [[nodiscard]] std::optional<WindowPlacement> parse_window_placement(std::string_view text);
 
+// A rectangle of the desktop: a screen's area.
+struct ScreenArea {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// How much of a window must lie on one screen for it to count as reachable (or all of it, when it
+// is smaller).
+inline constexpr int PLACEMENT_VISIBLE_MARGIN = 100;
+
+// The placement unchanged while its rectangle is reachable on one of screens; otherwise (the screen
+// it was on has gone) moved onto primary: centred there, shrunk to fit. Pane sizes and state stay.
+[[nodiscard]] WindowPlacement onto_screens(WindowPlacement placement, const std::vector<ScreenArea>& screens,
+                                           const ScreenArea& primary);
+
 // The text form. Pane sizes are clamped to 0..MAX_PANE_SIZE and at most MAX_PANES pairs are written,
 // so every placement with a non-empty rectangle reads back equal to what was written.
 [[nodiscard]] std::string format_window_placement(const WindowPlacement& placement);

@@ -1,11 +1,14 @@
 #include "shell/application.h"
 
+#include "engine/proxy.h"
+#include "platform/registry.h"
 #include "profiles/profile_folder.h"
 #include "profiles/profile_tree.h"
 #include "profiles/ravelink_library.h"
 #include "shell/profile_nodes.h"
 #include "shell/session_log.h"
 #include "ui/language.h"
+#include "ui/language_locale.h"
 #include "ui/prompts.h"
 #include "ui/string_ids.h"
 
@@ -64,13 +67,81 @@ std::filesystem::path default_data_folder()
 Application::Application(Prompts& prompts, Sounds& sounds) : prompts_(prompts)
 {
     shell = std::make_unique<Shell>(window, engine, settings, prompts, sounds);
-    shell->context().rename_rules = &config.rename_rules;
+    connect_hooks();
+}
+
+Application::Application(Prompts& prompts, SoundOutput& output)
+    : prompts_(prompts), own_sounds_(std::make_unique<EventSounds>(settings, output))
+{
+    shell = std::make_unique<Shell>(window, engine, settings, prompts, *own_sounds_);
+    connect_hooks();
+}
+
+void Application::connect_hooks()
+{
+    ShellContext& ctx = shell->context();
+    ctx.rename_rules = &config.rename_rules;
+    queue =
+        std::make_unique<TransferQueue>(ctx, shell->sessions(), shell->events(), shell->web(), config.queue);
+    bookmarks = std::make_unique<Bookmarks>(ctx, shell->sessions(), shell->browser(), config.bookmarks);
+    rates = std::make_unique<RateDisplay>(ctx, shell->events());
+    wire_queue_commands();
+    shell->sessions().apply_proxy = [this] { apply_proxy(); };
+    config_hooks.before_write = [this](ConfigState&) {
+        if (help_open)
+            settings.set_flag(KEY_HELP, help_open());
+        if (capture_window_state)
+            capture_window_state();
+        save_proxy_preferences(registry, system_proxy, proxy);
+    };
+    // A proxy taken over from the system at start-up is not written as the program's own; the
+    // running program keeps using it.
+    config_hooks.settings_to_write = [this](const Settings& in_use) {
+        return settings_for_writing(in_use, registry, system_proxy);
+    };
+    config_hooks.after_write = [this] {
+        if (current_language)
+            store_language(registry, current_language());
+    };
+    config_hooks.after_read = [this] {
+        start_language = stored_or_default_language(registry, system_locale_letters());
+    };
 }
 
 Application::~Application()
 {
+    rates.reset();
+    bookmarks.reset();
+    queue.reset();
     shell.reset();
     engine.engine_shutdown();
+}
+
+void Application::wire_queue_commands()
+{
+    ShellContext& ctx = shell->context();
+    queue->task_added = [this] {
+        if (auto error = save_state())
+            prompts_.message(load_string(IDS_CAPTION_ERROR), *error, PromptIcon::Error);
+    };
+    queue->ran_out = [this, &ctx](const QueueOutcome& outcome) {
+        if (!quit_when_done_ || !quit)
+            return;
+        quit_when_done_ = false;
+        const int status = outcome.failed == 0 ? 0 : 1;
+        ctx.defer([this, status] { quit(status); });
+    };
+    shell->set_command(cmd::BATCH_START, [this] { start_batch_queue(); });
+    shell->set_command(cmd::ADD_BOOKMARK,
+                       [this, &ctx] { bookmarks->add_bookmark(ctx.view->selected_local_item()); });
+}
+
+void Application::start_batch_queue()
+{
+    if (start_batch)
+        start_batch();
+    // The window's Start, once the window is up.
+    shell->context().defer([this] { queue->start_or_stop(); });
 }
 
 bool Application::prepare_folders(const std::filesystem::path& folder, std::string* error)
@@ -98,7 +169,8 @@ bool Application::prepare_folders(const std::filesystem::path& folder, std::stri
 std::vector<std::string> Application::load_state()
 {
     std::vector<std::string> problems;
-    read_config(config);
+    read_config(config, CONFIG_FILE, config_hooks);
+    bookmarks->rebuild_bookmarks_menu();
     ShellContext& ctx = shell->context();
     // A tree text left by an import is moved into the profile folder first.
     if (auto pending = read_pending_tree(data_folder)) {
@@ -137,7 +209,32 @@ void Application::refresh_profiles()
 
 bool Application::start_engine()
 {
-    return shell->start_engine(settings.integer(KEY_FTIMEOUT));
+    const bool started = shell->start_engine(settings.integer(KEY_FTIMEOUT));
+    proxy = load_proxy_preferences(settings, registry, system_proxy);
+    apply_proxy();
+    return started;
+}
+
+void Application::apply_proxy()
+{
+    set_proxy(engine, ftp_proxy_settings(proxy, settings));
+    if (!shell->web().start())
+        return;
+    const ProxySettings web = web_proxy_settings(proxy, settings);
+    shell->web().client().web_set_proxy(web.type, web.host, web.port, web.user_name, web.password);
+}
+
+PreferenceValues Application::preferences() const
+{
+    return preference_values(settings, proxy, config.rename_rules);
+}
+
+void Application::apply_preferences(const PreferenceValues& values)
+{
+    store_preferences(values, settings, proxy, config.rename_rules);
+    engine.set_timeout(settings.integer(KEY_FTIMEOUT));
+    apply_proxy();
+    save_proxy_preferences(registry, system_proxy, proxy);
 }
 
 bool Application::run_early_mode(const CommandLine& line, int& exit_code)
@@ -193,8 +290,9 @@ void Application::run_late_options(const CommandLine& line)
     }
     if (line.unattended)
         ctx.unattended = true;
-    if (line.batch && start_batch)
-        start_batch();
+    quit_when_done_ = line.quit_when_done;
+    if (line.batch)
+        start_batch_queue();
     if (line.profile)
         if (DirEntry* node = find_profile(*line.profile)) {
             shell->browser().select_node(node);
@@ -204,7 +302,7 @@ void Application::run_late_options(const CommandLine& line)
 
 std::optional<std::string> Application::save_state()
 {
-    ConfigWriteResult result = write_config(config);
+    ConfigWriteResult result = write_config(config, CONFIG_FILE, config_hooks);
     if (!result)
         return result.error;
     return std::nullopt;
@@ -213,13 +311,15 @@ std::optional<std::string> Application::save_state()
 std::optional<std::string> Application::shutdown()
 {
     auto error = save_state();
+    // A task that was running stays waiting in the file; closing its connection starts no other.
+    queue->halt();
     engine.destroy_all_connections();
     ShellContext& ctx = shell->context();
     ctx.current_session_node = ctx.selected = ctx.shown_folder = ctx.previous_folder = nullptr;
     ctx.sessions.clear();
     ctx.tree.clear();
-    std::error_code ec;
-    std::filesystem::remove_all(data_folder / TEMP_FOLDER, ec);
+    const std::vector<std::string> kept = shell->view_edit().editing().kept_files();
+    remove_scratch_files(data_folder / TEMP_FOLDER, kept);
     return error;
 }
 

@@ -88,6 +88,8 @@ CommandLine parse_command_line(std::string_view text)
             line.profile = value;
         else if (letter == 'y')
             line.unattended = true;
+        else if (letter == 'x')
+            line.quit_when_done = true;
     }
     return line;
 }

@@ -1,6 +1,6 @@
 // The program's command line, scanned as one text the way it always was: the first option letter
 // (-P, -D, -R, -N, -z) chooses a mode, the first plain word is its argument; a second pass after the
-// window exists looks at -b, -p<name> and -y.
+// window exists looks at -b, -p<name>, -y and -x.
 #pragma once
 
 #include <optional>
@@ -19,6 +19,7 @@ struct CommandLine {
     bool batch = false;                 // -b
     std::optional<std::string> profile; // -p<name>
     bool unattended = false;            // -y
+    bool quit_when_done = false;        // -x: end the program when the queue runs out
 };
 
 [[nodiscard]] CommandLine parse_command_line(std::string_view text);

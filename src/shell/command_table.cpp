@@ -132,6 +132,12 @@ const std::vector<LanguageItem>& language_items()
     return items;
 }
 
+bool language_offered(const LanguageItem& item)
+{
+    static const std::vector<int> withdrawn = {537, 538, 3036, 2362, 2365, 2366, 2399};
+    return std::find(withdrawn.begin(), withdrawn.end(), item.command) == withdrawn.end();
+}
+
 std::optional<CommandSpec> command_spec(int id)
 {
     const auto& table = infos();

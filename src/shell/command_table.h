@@ -47,6 +47,10 @@ inline constexpr int RECENT_PROFILE_COUNT = 5;
 [[nodiscard]] const std::vector<ToolbarButton>& toolbar_buttons();
 [[nodiscard]] const std::vector<ColumnButton>& button_column();
 [[nodiscard]] const std::vector<LanguageItem>& language_items();
+// The languages the Language menu offers: English and those not withdrawn (Czech, Greek, Korean,
+// Arabic, Portuguese, Spanish and Swedish stay hidden even when a file for them exists); the others
+// only when their language file is there.
+[[nodiscard]] bool language_offered(const LanguageItem& item);
 [[nodiscard]] std::optional<CommandSpec> command_spec(int id);
 // Buttons of the column that hide when they would reach below the Terminal button (1869).
 [[nodiscard]] const std::vector<int>& hideable_column_buttons();

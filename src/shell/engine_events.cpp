@@ -4,9 +4,9 @@
 #include "engine/proxy.h"
 #include "engine/tls_channel.h"
 #include "platform/certificate_store.h"
-#include "platform/clock.h"
 #include "profiles/profile_folder.h"
 #include "profiles/site_profile.h"
+#include "shell/rate_display.h"
 #include "ui/language.h"
 #include "ui/prompts.h"
 #include "ui/string_ids.h"
@@ -129,12 +129,7 @@ int EngineEventHandler::handle(std::int32_t code, FtpConnection* conn, const Eve
     if (!conn && event_code(code) != EV_STATUS)
         return 0;
     switch (event_code(code)) {
-    case EV_TICK:
-        ctx_.status.advance_activity(now_ms());
-        if (ctx_.engine.global_rate() != 0)
-            ctx_.status.set_text(STATUS_RATE,
-                                 format_task_rate(bytes_per_second_from_bits(ctx_.engine.global_rate())));
-        return 1;
+    case EV_TICK: show_rate(ctx_, true); return 1;
     case EV_RECEIVED: transfer_progress(conn, true); return 1;
     case EV_SENT: transfer_progress(conn, false); return 1;
     case EV_STATUS:
@@ -248,8 +243,7 @@ int EngineEventHandler::handle(std::int32_t code, FtpConnection* conn, const Eve
 void EngineEventHandler::transfer_progress(FtpConnection* conn, bool download)
 {
     if (ctx_.engine.global_rate() != 0)
-        ctx_.status.set_text(STATUS_RATE,
-                             format_task_rate(bytes_per_second_from_bits(ctx_.engine.global_rate())));
+        show_rate(ctx_, false);
     if (conn->role != ROLE_DOWNLOAD && conn->role != ROLE_UPLOAD)
         return;
     Session* session = ctx_.session_of(conn);

@@ -1,12 +1,14 @@
 #include "shell/pane_commands.h"
 
 #include "common/paths.h"
+#include "profiles/site_profile.h"
 #include "settings/settings.h"
 #include "shell/profile_nodes.h"
 #include "shell/shell.h"
 #include "ui/language.h"
 #include "ui/prompts.h"
 #include "ui/string_ids.h"
+#include "views/dir_compare.h"
 #include "views/local_fs.h"
 #include "views/pane_menus.h"
 #include "views/pane_sort.h"
@@ -85,7 +87,7 @@ void PaneCommands::register_commands()
             widgets_.edit_local_label(rows.front().path);
     });
     on(RENAME_REMOTE, [this] {
-        const std::vector<DirEntry*> rows = remote_rows();
+        const std::vector<DirEntry*> rows = remote_selected_rows();
         if (!rows.empty())
             widgets_.edit_remote_label(rows.front(), false);
     });
@@ -108,6 +110,9 @@ void PaneCommands::register_commands()
     on(DOWNLOAD_BUTTON, [this] { download_selection(ctx_.focus == FOCUS_TREE); });
     on(OPEN_LOCAL, [this] { open_local(false); });
     on(VIEW_LOCAL, [this] { open_local(true); });
+    on(APPEND_FILE, [this] { append_file(); });
+    for (int id : {cmd::COMPARE_MENU, cmd::COMPARE_TOOLS, cmd::COMPARE_BUTTON})
+        on(id, [this] { compare(); });
     by_focus(EDIT_COPY, COPY_LOCAL, COPY_REMOTE, COPY_TREE);
     by_focus(EDIT_PASTE, PASTE_LOCAL, PASTE_REMOTE, PASTE_TREE);
     for (int id : {EDIT_DELETE, MENU_DELETE, BUTTON_DELETE})
@@ -116,7 +121,7 @@ void PaneCommands::register_commands()
         by_focus(id, RENAME_LOCAL, RENAME_REMOTE, RENAME_TREE);
 }
 
-std::vector<DirEntry*> PaneCommands::remote_rows() const
+std::vector<DirEntry*> PaneCommands::remote_selected_rows() const
 {
     std::vector<DirEntry*> rows = widgets_.remote_selection();
     std::erase_if(rows, [](const DirEntry* row) { return !row || row->kind == KIND_PARENT; });
@@ -135,7 +140,7 @@ void PaneCommands::copy_remote(bool tree)
         if (ctx_.shown_folder)
             clips_.copy_remote(ctx_.current_session_node, {ctx_.shown_folder});
     } else {
-        clips_.copy_remote(ctx_.current_session_node, remote_rows());
+        clips_.copy_remote(ctx_.current_session_node, remote_selected_rows());
     }
     ctx_.view->command_states_changed();
 }
@@ -195,7 +200,7 @@ void PaneCommands::delete_remote(bool tree)
             transfers_.remove(ctx_.current_session_node, {node});
         return;
     }
-    std::vector<DirEntry*> rows = remote_rows();
+    std::vector<DirEntry*> rows = remote_selected_rows();
     if (!rows.empty() && is_profile_node(rows.front())) {
         if (delete_profile)
             for (DirEntry* row : rows)
@@ -220,7 +225,7 @@ void PaneCommands::download_selection(bool tree)
         if (ctx_.shown_folder && !is_profile_node(ctx_.shown_folder))
             rows.push_back(ctx_.shown_folder);
     } else {
-        rows = remote_rows();
+        rows = remote_selected_rows();
         std::erase_if(rows, [](const DirEntry* row) { return is_profile_node(row); });
     }
     if (!rows.empty() && !ctx_.local_folder.empty() && transfers_.download)
@@ -266,9 +271,35 @@ void PaneCommands::open_local(bool viewer)
             widgets_.list_local(row.path);
         return;
     }
-    if (!widgets_.open_local(row.path, viewer))
-        ctx_.prompts.message(load_string(IDS_CAPTION_ERROR), load_string(IDS_ERR_OPEN_FILE),
-                             PromptIcon::Error);
+    if (viewer)
+        shell_.view_edit().view_local(row.path);
+    else
+        shell_.view_edit().open_local(row.path);
+}
+
+void PaneCommands::append_file()
+{
+    const std::vector<LocalEntry> rows = widgets_.local_selection();
+    if (rows.size() == 1 && rows.front().kind == LOCAL_FILE)
+        shell_.view_edit().append_file(rows.front().path);
+}
+
+void PaneCommands::compare()
+{
+    const std::vector<DirEntry*> remote = widgets_.remote_rows();
+    const std::vector<LocalEntry> local = widgets_.local_rows();
+    std::vector<const DirEntry*> children;
+    if (ctx_.shown_folder)
+        for (const auto& child : ctx_.shown_folder->children)
+            children.push_back(child.get());
+    const SiteProfile* profile = ctx_.profile_of(ctx_.current_session_node);
+    const CompareResult result = compare_directories({remote.begin(), remote.end()}, children, local,
+                                                     profile && profile->name_case != 0);
+    widgets_.select_rows(FOCUS_REMOTE, result.remote_selected);
+    widgets_.select_rows(FOCUS_LOCAL, result.local_selected);
+    ctx_.status.set_text(STATUS_MESSAGE,
+                         format_string(IDS_STATUS_FILE_COMPARE, result.local_count, result.remote_count));
+    ctx_.view->command_states_changed();
 }
 
 std::unique_ptr<QMimeData> PaneCommands::start_local_drag(const std::vector<LocalEntry>& rows) const

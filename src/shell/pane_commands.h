@@ -33,8 +33,12 @@ public:
     virtual void select_local(const std::string& path) = 0;
     virtual void set_local_mask(const std::string& mask) = 0;
     virtual void list_local(const std::string& folder) = 0;
-    // Opens a local file with the desktop's opener, or (viewer) in the text viewer; false on failure.
-    virtual bool open_local(const std::string& path, bool viewer) = 0;
+    // Every row of a list as it shows them, top to bottom.
+    [[nodiscard]] virtual std::vector<LocalEntry> local_rows() const = 0;
+    [[nodiscard]] virtual std::vector<DirEntry*> remote_rows() const = 0;
+    // Selects exactly the rows whose flag is set (one flag per row of local_rows() or remote_rows())
+    // and scrolls the first of them into view.
+    virtual void select_rows(FocusPane pane, const std::vector<bool>& selected) = 0;
 };
 
 class PaneCommands {
@@ -62,6 +66,10 @@ public:
     bool rename_local(const std::string& path, const std::string& new_name);
     bool rename_remote(DirEntry* row, const std::string& new_name);
 
+    // Directory compare: selects in both lists the rows the other side lacks or holds with another
+    // size, and shows the counts in the status bar.
+    void compare();
+
     // The filter bar: its texts act only while it is shown; hiding it lifts the remote mask only.
     void set_filter_bar(bool shown);
     [[nodiscard]] bool filter_bar_shown() const { return filter_bar_; }
@@ -78,7 +86,7 @@ private:
     void on(int id, std::function<void()> handler);
     void by_focus(int id, int local, int remote, int tree);
     [[nodiscard]] DropContext drop_context() const;
-    [[nodiscard]] std::vector<DirEntry*> remote_rows() const; // the list's selection without ".."
+    [[nodiscard]] std::vector<DirEntry*> remote_selected_rows() const; // without ".."
     void copy_local();
     void copy_remote(bool tree);
     void paste_local();
@@ -90,6 +98,7 @@ private:
     void new_local_folder();
     void create_directory(bool local);
     void open_local(bool viewer);
+    void append_file();
     void move_local(const std::vector<std::string>& paths, const std::string& folder);
 
     std::vector<int> registered_;

@@ -18,7 +18,8 @@ Shell::Shell(Window& window, Engine& engine, Settings& settings, Prompts& prompt
     : ctx_(window, engine, settings, prompts, sounds), sessions_(ctx_), events_(ctx_, sessions_),
       browser_(ctx_, sessions_, events_), typed_(ctx_, sessions_, events_, browser_),
       transfers_(ctx_, sessions_, browser_), web_(ctx_, sessions_, browser_), move_file_(ctx_, browser_),
-      task_commands_(ctx_, web_)
+      task_commands_(ctx_, web_), view_edit_(ctx_, sessions_, browser_, web_),
+      chmod_(ctx_, sessions_, browser_)
 {
     register_commands();
     transfers_.remove_profile_node = [this](DirEntry& node) { remove_profile_node(ctx_, node); };
@@ -117,6 +118,41 @@ void Shell::register_commands()
     commands_[cmd::SAVE_LOG] = [this] { save_log(); };
     for (int id : {cmd::COMMAND_MENU, cmd::COMMAND_LIST, cmd::COMMAND_TREE, cmd::COMMAND_BUTTON})
         commands_[id] = [this] { command_dialog(); };
+    register_file_commands();
+}
+
+void Shell::by_focus(int id, int local, int remote, int tree)
+{
+    commands_[id] = [this, local, remote, tree] {
+        run_command(ctx_.focus == FOCUS_LOCAL ? local : ctx_.focus == FOCUS_REMOTE ? remote : tree);
+    };
+}
+
+void Shell::register_file_commands()
+{
+    for (int id : {cmd::OPEN_LIST, cmd::OPEN_TREE})
+        commands_[id] = [this] { view_edit_.open_remote(ctx_.selected); };
+    for (int id : {cmd::VIEW_LIST, cmd::VIEW_TREE})
+        commands_[id] = [this] { view_edit_.view_remote(ctx_.selected); };
+    for (int id : {cmd::EDIT_LIST, cmd::EDIT_TREE})
+        commands_[id] = [this] { view_edit_.edit_remote(ctx_.selected); };
+    for (int id : {cmd::VIEW_MENU, cmd::VIEW_BUTTON})
+        by_focus(id, cmd::VIEW_LOCAL, cmd::VIEW_LIST, cmd::VIEW_TREE);
+    for (int id : {cmd::EXECUTE_MENU, cmd::EXECUTE_BUTTON})
+        by_focus(id, cmd::OPEN_LOCAL, cmd::OPEN_LIST, cmd::OPEN_TREE);
+    for (int id : {cmd::EDIT_MENU, cmd::EDIT_BUTTON})
+        by_focus(id, cmd::VIEW_LOCAL, cmd::EDIT_LIST, cmd::EDIT_TREE);
+    // The selected folder (or site) of the list or tree, else the folder the list shows.
+    auto directory_info = [this] {
+        DirEntry* node = ctx_.selected;
+        if (!node || (node->kind != KIND_FOLDER && node->kind != KIND_LINK && node->kind != KIND_SITE))
+            node = ctx_.shown_folder;
+        view_edit_.directory_info(node);
+    };
+    for (int id : {cmd::DIR_INFO_MENU, cmd::DIR_INFO_LIST, cmd::DIR_INFO_TREE, cmd::DIR_INFO_BUTTON})
+        commands_[id] = directory_info;
+    for (int id : {cmd::CHMOD_MENU, cmd::CHMOD_TREE, cmd::CHMOD_LIST, cmd::CHMOD_BUTTON})
+        commands_[id] = [this] { chmod_.open_chmod(ctx_.selected); };
 }
 
 void Shell::connect_button()

@@ -3,11 +3,13 @@
 // and forwards gestures to it; commands it does not know here go on to the window's own handler.
 #pragma once
 
+#include "shell/chmod_command.h"
 #include "shell/command_states.h"
 #include "shell/move_file.h"
 #include "shell/task_commands.h"
 #include "shell/transfers.h"
 #include "shell/typed_commands.h"
+#include "shell/view_edit.h"
 #include "shell/web_browsing.h"
 
 #include <functional>
@@ -50,6 +52,42 @@ inline constexpr int TERMINAL_MENU = 468;
 inline constexpr int TERMINAL_BUTTON = 1869;
 inline constexpr int HELP = 7888;
 inline constexpr int IMPORT = 479;
+// View, Open (Execute), Edit, Directory Info and CHMOD: menus, pane menus and buttons.
+inline constexpr int OPEN_LOCAL = 378;
+inline constexpr int VIEW_LOCAL = 411;
+inline constexpr int OPEN_LIST = 412;
+inline constexpr int OPEN_TREE = 7905;
+inline constexpr int VIEW_LIST = 401;
+inline constexpr int VIEW_TREE = 7906;
+inline constexpr int EDIT_LIST = 418;
+inline constexpr int EDIT_TREE = 419;
+inline constexpr int VIEW_MENU = 483;
+inline constexpr int VIEW_BUTTON = 1548;
+inline constexpr int EXECUTE_MENU = 485;
+inline constexpr int EXECUTE_BUTTON = 1877;
+inline constexpr int EDIT_MENU = 484;
+inline constexpr int EDIT_BUTTON = 1881;
+inline constexpr int DIR_INFO_MENU = 491;
+inline constexpr int DIR_INFO_LIST = 420;
+inline constexpr int DIR_INFO_TREE = 436;
+inline constexpr int DIR_INFO_BUTTON = 1882;
+inline constexpr int CHMOD_MENU = 499;
+inline constexpr int CHMOD_TREE = 397;
+inline constexpr int CHMOD_LIST = 405;
+inline constexpr int CHMOD_BUTTON = 1880;
+inline constexpr int COMPARE_MENU = 501;
+inline constexpr int COMPARE_TOOLS = 456;
+inline constexpr int COMPARE_BUTTON = 1883;
+inline constexpr int APPEND_FILE = 7901;
+inline constexpr int BATCH_WINDOW = 460;
+inline constexpr int BATCH_START = 1108;
+inline constexpr int ADD_BOOKMARK = 469;
+inline constexpr int DELETE_BOOKMARK = 474;
+inline constexpr int PREFERENCES_SETTINGS = 105;
+inline constexpr int PREFERENCES_OPTIONS = 502;
+inline constexpr int PREFERENCES_PROXY = 503;
+inline constexpr int PREFERENCES_SOUND = 505;
+inline constexpr int PREFERENCES_AUTO_RENAME = 506;
 } // namespace cmd
 
 class Shell {
@@ -71,6 +109,8 @@ public:
     [[nodiscard]] WebBrowsing& web() { return web_; }
     [[nodiscard]] MoveFile& move_file() { return move_file_; }
     [[nodiscard]] TaskCommands& task_commands() { return task_commands_; }
+    [[nodiscard]] ViewEdit& view_edit() { return view_edit_; }
+    [[nodiscard]] ChmodCommand& chmod_command() { return chmod_; }
 
     // The command table: a command id handled by the logic. Runs it and returns true, or false when
     // the id is not the logic's (the window handles it).
@@ -88,6 +128,8 @@ public:
 
 private:
     void register_commands();
+    void register_file_commands();
+    void by_focus(int id, int local, int remote, int tree);
     ShellContext ctx_;
     SessionControl sessions_;
     EngineEventHandler events_;
@@ -97,6 +139,8 @@ private:
     WebBrowsing web_;
     MoveFile move_file_;
     TaskCommands task_commands_;
+    ViewEdit view_edit_;
+    ChmodCommand chmod_;
     std::map<int, std::function<void()>> commands_;
     std::string last_command_line_;
     int filter_id_ = 0;

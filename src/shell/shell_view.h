@@ -2,6 +2,8 @@
 // implements it; tests use the do-nothing base or record the calls.
 #pragma once
 
+#include "settings/event_sounds.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,23 +39,16 @@ public:
     virtual void current_profile_changed(SiteProfile*) {}
     // A command id posted to the main window's command table (2011 after "connect first?").
     virtual void post_command(int) {}
+    // An edit whose editor ran on its own (it handed the file to an editor already running): while
+    // watching, text tells the user that saves are uploaded and the window offers to end the edit
+    // (ViewEdit::finish_editing); watching false takes that offer away.
+    virtual void editing_watch_changed(bool watching, const std::string& text)
+    {
+        (void)watching;
+        (void)text;
+    }
     // The local list's selected item (full path), for commands that act on it; none by default.
     [[nodiscard]] virtual std::optional<std::string> selected_local_item() const { return std::nullopt; }
 };
-
-// The sound events of the program; the sound subsystem plays what the settings assign.
-class Sounds {
-public:
-    virtual ~Sounds() = default;
-    virtual void play(std::string_view, bool wait_until_done = false) { (void)wait_until_done; }
-};
-
-inline constexpr std::string_view SOUND_PROGRAM_START = "ProgramStart";
-inline constexpr std::string_view SOUND_PROGRAM_EXIT = "ProgramExit";
-inline constexpr std::string_view SOUND_FTP_CONNECT = "FtpConnect";
-inline constexpr std::string_view SOUND_FTP_DISCONNECT = "FtpDisconnect";
-inline constexpr std::string_view SOUND_FTP_UPLOAD = "FtpUpload";
-inline constexpr std::string_view SOUND_FTP_DOWNLOAD = "FtpDownload";
-inline constexpr std::string_view SOUND_FTP_ERROR = "FtpError";
 
 } // namespace kestovan

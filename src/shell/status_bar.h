@@ -39,12 +39,16 @@ public:
 
     // Called after every change, for the widget to redraw.
     std::function<void(int part)> changed;
+    // The same for the batch window, whose status bar repeats the message and the indicator.
+    std::function<void(int part)> mirror;
 
 private:
     void notify(int part)
     {
         if (changed)
             changed(part);
+        if (mirror)
+            mirror(part);
     }
     std::array<std::string, 6> texts_;
     int position_ = 0;

@@ -132,6 +132,13 @@ void TaskRows::forget_session(const Session* session)
             row->session = nullptr;
 }
 
+void TaskRows::forget_profile(const SiteProfile* profile)
+{
+    for (auto& row : rows_)
+        if (row->session_profile == profile)
+            row->session_profile = nullptr;
+}
+
 void TaskRows::sort_by_column(int column)
 {
     auto by_name = [](const std::unique_ptr<Task>& a, const std::unique_ptr<Task>& b) {

@@ -42,6 +42,8 @@ public:
     [[nodiscard]] Task* find(std::uint64_t row_id) const;
     // Rows whose session is this one lose the link (the session is being freed).
     void forget_session(const Session* session);
+    // Rows that show this profile lose the link (a batch task's profile copy is being freed).
+    void forget_profile(const SiteProfile* profile);
     // Sorts by a column: 0 by file type then name, 1 by kind then name, 2 by name without regard to
     // case, 3 by size; other columns keep the order.
     void sort_by_column(int column);

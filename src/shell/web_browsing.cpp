@@ -194,27 +194,43 @@ void WebBrowsing::download_link(DirEntry& link, const std::string& folder)
                         LOG_MAROON);
         return;
     }
-    const std::string local = (std::filesystem::path(folder) / name).string();
-    Task& row = ctx_.tasks.add_row(nullptr, link.find_session(), ROW_DOWNLOAD, local, 0);
-    WebRequest* request = client_.web_fetch(*url, local, 0, nullptr, [this](WebRequest& done, void*) {
-        if (client_.can_follow(done))
-            return WEB_FOLLOW_REDIRECT;
-        const bool ok = !done.failed() && done.status_code >= 200 && done.status_code < 300;
-        if (Task* task = task_of(&done))
-            ctx_.tasks.finish_row(*task, ok);
-        forget_request(&done);
-        if (ok)
-            ctx_.view->local_list_changed();
-        else if (!done.error_text.empty())
-            ctx_.status.set_text(STATUS_MESSAGE, done.error_text);
-        return 0;
-    });
+    (void)fetch_file(*url, (std::filesystem::path(folder) / name).string(), link.find_session(), {});
+}
+
+WebRequest* WebBrowsing::fetch_file(const std::string& url, const std::string& local, SiteProfile* profile,
+                                    std::function<void(bool ok)> done)
+{
+    if (!start())
+        return nullptr;
+    Task& row = ctx_.tasks.add_row(nullptr, profile, ROW_DOWNLOAD, local, 0);
+    const std::uint64_t row_id = row.row_id;
+    WebRequest* request =
+        client_.web_fetch(url, local, 0, nullptr, [this, local, done](WebRequest& finished, void*) {
+            if (client_.can_follow(finished))
+                return WEB_FOLLOW_REDIRECT;
+            const bool ok = !finished.failed() && finished.status_code >= 200 && finished.status_code < 300;
+            if (Task* task = task_of(&finished))
+                ctx_.tasks.finish_row(*task, ok);
+            forget_request(&finished);
+            if ((finished.result_flags & WEB_CANCELLED) != 0) {
+                std::error_code ec;
+                std::filesystem::remove(local, ec);
+            }
+            if (ok)
+                ctx_.view->local_list_changed();
+            else if (!finished.error_text.empty())
+                ctx_.status.set_text(STATUS_MESSAGE, finished.error_text);
+            if (done)
+                done(ok);
+            return 0;
+        });
     if (!request) {
-        ctx_.tasks.finish_row(row, false);
-        return;
+        ctx_.tasks.finish_row(row_id, false);
+        return nullptr;
     }
-    tasks_[request] = row.row_id;
+    tasks_[request] = row_id;
     started_at_[request] = std::chrono::steady_clock::now();
+    return request;
 }
 
 void WebBrowsing::open_in_browser(DirEntry& link)

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 namespace kestovan {
 
 struct DirEntry;
+struct SiteProfile;
 struct ShellContext;
 struct Task;
 class SessionControl;
@@ -37,6 +39,11 @@ public:
     void fetch_page(DirEntry& node);
     // Downloads a web link into folder under the last part of its address.
     void download_link(DirEntry& link, const std::string& folder);
+    // Fetches url into the local file, shown as a Tasks row of profile; done(ok) runs when it ends (a
+    // cancelled fetch leaves no partial file). Null when the fetch could not start; done may have
+    // run then.
+    WebRequest* fetch_file(const std::string& url, const std::string& local, SiteProfile* profile,
+                           std::function<void(bool ok)> done);
     // Opens a web link's address in the browser ("Browser Error" when none starts).
     void open_in_browser(DirEntry& link);
     // Cancels the fetches that belong to a node about to be deleted.

@@ -76,6 +76,32 @@ public:
     // The certificate dialog: "Trust once", "Always trust" or "Cancel". Prompts that cannot ask
     // trust nothing.
     virtual CertificateAnswer certificate(const CertificatePrompt&) { return CertificateAnswer::Cancel; }
+    // Dialog 4299 "CHMOD" for the entry called name, its boxes preset from the listing's permissions
+    // text: the mode value chosen, nothing when cancelled. Without a dialog of its own a prompts
+    // implementation cancels.
+    virtual std::optional<int> chmod(const std::string& name, const std::optional<std::string>& permissions)
+    {
+        (void)name;
+        (void)permissions;
+        return std::nullopt;
+    }
+    // Dialog "Append File": the prompt ("Append 'x' to:"), the remote file names offered and the one
+    // shown first; the name chosen or typed, nothing when cancelled (also without such a dialog).
+    virtual std::optional<std::string>
+    append_file(const std::string& prompt, const std::vector<std::string>& names, const std::string& initial)
+    {
+        (void)prompt;
+        (void)names;
+        (void)initial;
+        return std::nullopt;
+    }
+    // The same, starting in folder (the last one used); the plain dialog when not overridden.
+    virtual std::optional<std::string> open_file_from(const std::string& title, const std::string& folder,
+                                                      const std::string& filter)
+    {
+        (void)folder;
+        return open_file(title, filter);
+    }
 };
 
 } // namespace kestovan

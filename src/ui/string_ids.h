@@ -281,6 +281,15 @@ constexpr int IDS_SOCKS5_REPLY_UNKNOWN = 2130;
 constexpr int IDS_SOCKS5_UNKNOWN_ADDRESS_TYPE = 2131;
 constexpr int IDS_SOCKS_DATA_UNASKED = 2132;
 constexpr int IDS_SOCKS_CLOSED = 2133;
+// The Firewall/Proxy page of the Preferences dialog.
+constexpr int IDS_GROUP_PROXY_TYPE = 2134;
+constexpr int IDS_LABEL_PROXY_HOST = 2135;
+constexpr int IDS_LABEL_PROXY_PORT = 2136;
+constexpr int IDS_LABEL_PROXY_USER = 2137;
+constexpr int IDS_LABEL_PROXY_PASSWORD = 2138;
+constexpr int IDS_GROUP_HTTP_PROXY = 2139;
+constexpr int IDS_LABEL_HTTP_PROXY_SERVER = 2140;
+constexpr int IDS_LABEL_HTTP_PROXY_PORT = 2141;
 
 // Transfer queue and config.ini (3000-3099)
 constexpr int IDS_DLG_BATCH_TRANSFER = 3000;
@@ -375,6 +384,8 @@ constexpr int IDS_CHECK_RENAME_ENABLED = 4174;
 constexpr int IDS_BTN_RENAME_NEW = 4175;
 constexpr int IDS_MENU_RENAME_NEW = 4176;
 constexpr int IDS_MENU_RENAME_DELETE = 4177;
+constexpr int IDS_LABEL_RENAME_LOCAL = 4185;
+constexpr int IDS_LABEL_RENAME_REMOTE = 4186;
 
 // View, edit and execute (4200-4229)
 constexpr int IDS_MENU_EXECUTE = 4200;
@@ -382,6 +393,11 @@ constexpr int IDS_MENU_DIRECTORY_INFO = 4201;
 constexpr int IDS_ERR_ALREADY_EDITING = 4202;
 constexpr int IDS_DLG_APPEND_FILE = 4203;
 constexpr int IDS_PROMPT_APPEND = 4204;
+constexpr int IDS_ERR_SCRATCH_NAME = 4205;
+constexpr int IDS_MSG_EDIT_KEPT = 4206;
+constexpr int IDS_MSG_EDIT_WATCHING = 4207;
+constexpr int IDS_DLG_EDITING = 4208;
+constexpr int IDS_BTN_DONE = 4209;
 
 // Folder transfers (4230-4249)
 constexpr int IDS_ERR_CREATE_LOCAL_DIRECTORY = 4230;
@@ -484,21 +500,22 @@ constexpr int IDS_BTN_PLAY = 7110;
 constexpr int IDS_BTN_BROWSE = 7111;
 constexpr int IDS_DLG_OPEN_SOUND_FILE = 7112;
 constexpr int IDS_SOUND_FILE_FILTER = 7113;
+constexpr int IDS_SOUND_FILE_FILTER_ALL = 7114;
 
-// Languages of the Options > Language menu (8000-8049)
-constexpr int IDS_LANGUAGE_ENGLISH = 8000;    // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_ARABIC = 8001;     // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_CZECH = 8002;      // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_DUTCH = 8003;      // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_FRENCH = 8004;     // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_GERMAN = 8005;     // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_GREEK = 8006;      // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_ITALIAN = 8007;    // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_JAPANESE = 8008;   // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_KOREAN = 8009;     // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_PORTUGUESE = 8010; // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_SPANISH = 8011;    // caption worded here (the menus name the item only)
-constexpr int IDS_LANGUAGE_SWEDISH = 8012;    // caption worded here (the menus name the item only)
+// Languages of the Options > Language menu (8000-8049), each named in itself
+constexpr int IDS_LANGUAGE_ENGLISH = 8000;
+constexpr int IDS_LANGUAGE_ARABIC = 8001;
+constexpr int IDS_LANGUAGE_CZECH = 8002;
+constexpr int IDS_LANGUAGE_DUTCH = 8003;
+constexpr int IDS_LANGUAGE_FRENCH = 8004;
+constexpr int IDS_LANGUAGE_GERMAN = 8005;
+constexpr int IDS_LANGUAGE_GREEK = 8006;
+constexpr int IDS_LANGUAGE_ITALIAN = 8007;
+constexpr int IDS_LANGUAGE_JAPANESE = 8008;
+constexpr int IDS_LANGUAGE_KOREAN = 8009;
+constexpr int IDS_LANGUAGE_PORTUGUESE = 8010;
+constexpr int IDS_LANGUAGE_SPANISH = 8011;
+constexpr int IDS_LANGUAGE_SWEDISH = 8012;
 
 // Common text and file library (9000-9049)
 constexpr int IDS_ERR_READ_OUT_OF_MEMORY = 9000;

@@ -391,6 +391,14 @@ inline constexpr StringEntry STRING_TABLE[] = {
                 "The SOCKS 5 proxy answered with an unknown address type (%i)."},
     StringEntry{IDS_SOCKS_DATA_UNASKED, "The proxy sent data before it was asked for anything."},
     StringEntry{IDS_SOCKS_CLOSED, "The proxy closed the connection before the handshake was complete."},
+    StringEntry{IDS_GROUP_PROXY_TYPE, "Proxy Type"},
+    StringEntry{IDS_LABEL_PROXY_HOST, "Firewall/Proxy Host:"},
+    StringEntry{IDS_LABEL_PROXY_PORT, "Firewall/Proxy Port:"},
+    StringEntry{IDS_LABEL_PROXY_USER, "Proxy User Name:"},
+    StringEntry{IDS_LABEL_PROXY_PASSWORD, "Proxy Password:"},
+    StringEntry{IDS_GROUP_HTTP_PROXY, "HTTP Proxy (web pages and URL profiles)"},
+    StringEntry{IDS_LABEL_HTTP_PROXY_SERVER, "HTTP Proxy Server:"},
+    StringEntry{IDS_LABEL_HTTP_PROXY_PORT, "HTTP Proxy Port:"},
 
     // Transfer queue and config.ini
     StringEntry{IDS_DLG_BATCH_TRANSFER, "Batch Transfer"},
@@ -485,6 +493,8 @@ inline constexpr StringEntry STRING_TABLE[] = {
     StringEntry{IDS_BTN_RENAME_NEW, "New"},
     StringEntry{IDS_MENU_RENAME_NEW, "New"},
     StringEntry{IDS_MENU_RENAME_DELETE, "Delete"},
+    StringEntry{IDS_LABEL_RENAME_LOCAL, "Local Mask:"},
+    StringEntry{IDS_LABEL_RENAME_REMOTE, "Remote Mask:"},
 
     // View, edit and execute
     StringEntry{IDS_MENU_EXECUTE, "E&xecute"},
@@ -492,6 +502,12 @@ inline constexpr StringEntry STRING_TABLE[] = {
     StringEntry{IDS_ERR_ALREADY_EDITING, "You are already editing a file"},
     StringEntry{IDS_DLG_APPEND_FILE, "Append File"},
     StringEntry{IDS_PROMPT_APPEND, "Append '%s' to:"},
+    StringEntry{IDS_ERR_SCRATCH_NAME, "Unable to open '%s': the name cannot be used for a local file"},
+    StringEntry{IDS_MSG_EDIT_KEPT, "Your changes are kept in '%s'."},
+    StringEntry{IDS_MSG_EDIT_WATCHING, "The editor runs on its own: each time '%s' is saved there, it is "
+                                       "uploaded to '%s'. Press Done when you have finished editing."},
+    StringEntry{IDS_DLG_EDITING, "Editing"},
+    StringEntry{IDS_BTN_DONE, "Done"},
 
     // Folder transfers
     StringEntry{IDS_ERR_CREATE_LOCAL_DIRECTORY, "Unable to create directory %s"},
@@ -596,21 +612,22 @@ inline constexpr StringEntry STRING_TABLE[] = {
     StringEntry{IDS_BTN_BROWSE, "Browse"},
     StringEntry{IDS_DLG_OPEN_SOUND_FILE, "Open Sound File"},
     StringEntry{IDS_SOUND_FILE_FILTER, "Wave File (*.wav)$*.wav$$"},
+    StringEntry{IDS_SOUND_FILE_FILTER_ALL, "Sound File (*.wav;*.oga;*.ogg)$*.wav;*.oga;*.ogg$"},
 
     // Languages of the Options > Language menu
     StringEntry{IDS_LANGUAGE_ENGLISH, "English"},
-    StringEntry{IDS_LANGUAGE_ARABIC, "Arabic"},
-    StringEntry{IDS_LANGUAGE_CZECH, "Czech"},
-    StringEntry{IDS_LANGUAGE_DUTCH, "Dutch"},
-    StringEntry{IDS_LANGUAGE_FRENCH, "French"},
-    StringEntry{IDS_LANGUAGE_GERMAN, "German"},
-    StringEntry{IDS_LANGUAGE_GREEK, "Greek"},
-    StringEntry{IDS_LANGUAGE_ITALIAN, "Italian"},
-    StringEntry{IDS_LANGUAGE_JAPANESE, "Japanese"},
-    StringEntry{IDS_LANGUAGE_KOREAN, "Korean"},
-    StringEntry{IDS_LANGUAGE_PORTUGUESE, "Portuguese"},
-    StringEntry{IDS_LANGUAGE_SPANISH, "Spanish"},
-    StringEntry{IDS_LANGUAGE_SWEDISH, "Swedish"},
+    StringEntry{IDS_LANGUAGE_ARABIC, "العربية"},
+    StringEntry{IDS_LANGUAGE_CZECH, "Čeština"},
+    StringEntry{IDS_LANGUAGE_DUTCH, "Nederlands"},
+    StringEntry{IDS_LANGUAGE_FRENCH, "Français"},
+    StringEntry{IDS_LANGUAGE_GERMAN, "Deutsch"},
+    StringEntry{IDS_LANGUAGE_GREEK, "Ελληνικά"},
+    StringEntry{IDS_LANGUAGE_ITALIAN, "Italiano"},
+    StringEntry{IDS_LANGUAGE_JAPANESE, "日本語"},
+    StringEntry{IDS_LANGUAGE_KOREAN, "한국어"},
+    StringEntry{IDS_LANGUAGE_PORTUGUESE, "Português"},
+    StringEntry{IDS_LANGUAGE_SPANISH, "Español"},
+    StringEntry{IDS_LANGUAGE_SWEDISH, "Svenska"},
 
     // Common text and file library
     StringEntry{IDS_ERR_READ_OUT_OF_MEMORY, "Out of memory error"},

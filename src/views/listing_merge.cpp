@@ -86,7 +86,9 @@ ListingMergeResult merge_listing(DirEntry& requested, std::string_view received,
         return result;
     result.subject = subject;
     result.had_children = !subject->children.empty();
-    if (request_path && subject->kind == KIND_SITE)
+    // An empty request path lists the current folder: right after login that is the start folder,
+    // which the PWD reply has already recorded and must not be replaced by the empty text.
+    if (request_path && subject->kind == KIND_SITE && (!request_path->empty() || !subject->site_folder))
         subject->site_folder = std::move(request_path);
 
     EntryChain chain;

@@ -95,6 +95,11 @@ TEST(CliArguments, CommandsTakeTheirOperands)
     EXPECT_TRUE(put->append);
     EXPECT_TRUE(put->options.ascii);
 
+    auto mirror = parse_cli_arguments({"get", "-r", "ftp://h/pub/", "here", "--parallel", "4"}, nullptr);
+    ASSERT_TRUE(mirror);
+    EXPECT_TRUE(mirror->recursive);
+    EXPECT_EQ(mirror->parallel, 4);
+
     auto quote = parse_cli_arguments({"quote", "ftp://h", "SITE HELP", "-v", "NOOP"}, nullptr);
     ASSERT_TRUE(quote);
     EXPECT_EQ(quote->raw_commands, (std::vector<std::string>{"SITE HELP", "-v", "NOOP"}))
@@ -116,6 +121,11 @@ TEST(CliArguments, MistakesAreExplained)
         {"get", "ftp://h/x", "f", "--bogus"},
         {"quote", "ftp://h"},
         {"ls", "ftp://h", "--proxy", "http://p:1"},
+        {"ls", "-r", "ftp://h/"},
+        {"get", "-r", "ftp://h/x", "d", "--resume"},
+        {"get", "ftp://h/x", "f", "--parallel", "4"},
+        {"get", "-r", "ftp://h/x", "d", "--parallel", "0"},
+        {"get", "-r", "ftp://h/x", "d", "--parallel", "17"},
     };
     for (const auto& args : bad) {
         std::string error;

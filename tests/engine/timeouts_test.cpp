@@ -57,6 +57,24 @@ TEST(Timeouts, AnyOtherUnansweredCommandEmptiesTheQueueAndTheSessionGoesOn)
     EXPECT_EQ(results[0], 1);
 }
 
+TEST(Timeouts, SessionsOpenedTogetherEachGetTheirWholeTimeOut)
+{
+    ScriptedFtpServer server;
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0)
+            server.accept_control();
+        server.reply("220 hi").expect("USER bob").reply("331 pw").expect("PASS secret").reply("230 ok");
+    }
+    server.start();
+    EngineHarness h(1000);
+    for (int i = 0; i < 3; ++i)
+        h.open(server.port());
+    ASSERT_TRUE(server.wait_done(5000)) << server.failure();
+    ASSERT_TRUE(h.wait([&] { return h.login_results.size() == 3; }));
+    EXPECT_EQ(h.login_results, (std::vector<bool>{true, true, true}));
+    EXPECT_EQ(h.count(EV_TIMEOUT), 0);
+}
+
 TEST(Timeouts, WithTheTimeOutAtZeroNothingEverTimesOut)
 {
     ScriptedFtpServer server;

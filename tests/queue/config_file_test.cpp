@@ -229,9 +229,19 @@ TEST_F(ConfigFileTest, WriteIsPrivateAndRunsTheHooks)
     hooks.before_write = [](ConfigState& s) { s.settings.set_integer("help", 0); };
     bool stored_language = false;
     hooks.after_write = [&] { stored_language = true; };
+    // The file gets other settings than those in use: the running program keeps its own.
+    settings.set_text("fhost", "proxy.example.org");
+    hooks.settings_to_write = [](const Settings& in_use) {
+        Settings written = in_use;
+        written.set_text("fhost", "");
+        return written;
+    };
     ASSERT_TRUE(write_config(state, file, hooks));
     EXPECT_TRUE(stored_language);
-    EXPECT_NE(test::read_file(file.string()).find("\nhelp=0\n"), std::string::npos);
+    const std::string text = test::read_file(file.string());
+    EXPECT_NE(text.find("\nhelp=0\n"), std::string::npos) << "before_write ran first";
+    EXPECT_EQ(text.find("fhost="), std::string::npos);
+    EXPECT_EQ(settings.text("fhost"), "proxy.example.org");
     struct stat info {};
     ASSERT_EQ(::stat(file.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);

@@ -79,5 +79,40 @@ TEST(WindowPlacement, UnknownStateReadsAsNormalAndManyPanesAreBounded)
     EXPECT_EQ(placement->panes.size(), MAX_PANES);
 }
 
+TEST(WindowPlacement, AWindowOffEveryScreenMovesOntoThePrimaryOne)
+{
+    const ScreenArea left{0, 0, 1920, 1080};
+    const ScreenArea right{1920, 0, 1280, 1024};
+    struct Row {
+        WindowPlacement stored;
+        std::vector<ScreenArea> screens;
+        WindowPlacement expected;
+    };
+    const Row rows[] = {
+        // On the second screen while it is there: kept.
+        {{2000, 100, 2800, 700, WindowState::MAXIMIZED, {{1, 2}}},
+         {left, right},
+         {2000, 100, 2800, 700, WindowState::MAXIMIZED, {{1, 2}}}},
+        // The second screen is gone: centred on the primary one, state and panes kept.
+        {{2000, 100, 2800, 700, WindowState::MAXIMIZED, {{1, 2}}},
+         {left},
+         {560, 240, 1360, 840, WindowState::MAXIMIZED, {{1, 2}}}},
+        // Larger than the primary screen: shrunk to it.
+        {{-5000, 0, -1000, 3000, WindowState::NORMAL, {}},
+         {left},
+         {0, 0, 1920, 1080, WindowState::NORMAL, {}}},
+        // Only a sliver left on the screen counts as off it; a hundred pixels each way is enough.
+        {{1900, 1060, 2500, 1500, WindowState::NORMAL, {}},
+         {left},
+         {660, 320, 1260, 760, WindowState::NORMAL, {}}},
+        {{1820, 980, 2500, 1500, WindowState::NORMAL, {}},
+         {left},
+         {1820, 980, 2500, 1500, WindowState::NORMAL, {}}},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(onto_screens(row.stored, row.screens, left), row.expected)
+            << format_window_placement(row.stored);
+}
+
 } // namespace
 } // namespace kestovan

@@ -34,11 +34,13 @@ TEST(CommandLineScan, DockingEndsTheScanAndClearsTheMode)
     EXPECT_EQ(z.argument, "");
 }
 
-TEST(CommandLineScan, TheSecondPassReadsBatchProfileAndUnattended)
+TEST(CommandLineScan, TheSecondPassReadsBatchProfileUnattendedAndQuit)
 {
-    auto line = parse_command_line("-b -p\"Home Server\" -y");
+    auto line = parse_command_line("-b -p\"Home Server\" -y -x");
     EXPECT_TRUE(line.batch);
     EXPECT_TRUE(line.unattended);
+    EXPECT_TRUE(line.quit_when_done);
+    EXPECT_FALSE(parse_command_line("-b -y").quit_when_done);
     EXPECT_EQ(line.profile, "Home Server");
     EXPECT_EQ(line.option, 'b') << "the first letter is also the mode letter, which b is not one of";
 

@@ -25,7 +25,13 @@ struct FakeWidgets : PaneWidgets {
     void select_local(const std::string& path) override { selected.push_back(path); }
     void set_local_mask(const std::string& m) override { mask = m; }
     void list_local(const std::string&) override {}
-    bool open_local(const std::string&, bool) override { return false; }
+    std::vector<LocalEntry> local_rows() const override { return local; }
+    std::vector<DirEntry*> remote_rows() const override { return remote; }
+    void select_rows(FocusPane pane, const std::vector<bool>& flags) override
+    {
+        (pane == FOCUS_LOCAL ? local_selected : remote_selected) = flags;
+    }
+    std::vector<bool> local_selected, remote_selected;
 };
 
 struct PaneCommandsTest : ::testing::Test {
@@ -152,6 +158,48 @@ TEST_F(PaneCommandsTest, MasksActOnlyWhileTheFilterBarIsShown)
     EXPECT_EQ(h.settings.text(KEY_LMASK), "*.htm");
     commands->apply_remote_mask("*.zip");
     EXPECT_EQ(h.settings.text(KEY_RMASK), "*.zip");
+}
+
+TEST_F(PaneCommandsTest, LocalViewHandsImagesToTheOpenerAndEverythingElseToTheEditor)
+{
+    struct Recording : Launcher {
+        std::vector<std::string> programs;
+        bool start(const std::string& program, const std::vector<std::string>&) override
+        {
+            programs.push_back(program);
+            return true;
+        }
+    } launcher;
+    DesktopTools& tools = h.shell->view_edit().tools();
+    tools.set_launcher(launcher);
+    tools.editor = [] { return ProgramCommand{"editor", {}}; };
+    h.ctx().focus = FOCUS_LOCAL;
+    const std::pair<const char*, int> cases[] = {
+        {"photo.JPG", 483}, // the image test is case-sensitive: the editor
+        {"photo.jpg", 483},
+        {"photo.JPG", 485}, // Execute is Open
+    };
+    for (auto [name, command] : cases) {
+        widgets.local = {file(name)};
+        ASSERT_TRUE(h.shell->run_command(command));
+    }
+    EXPECT_EQ(launcher.programs, (std::vector<std::string>{"editor", "xdg-open", "xdg-open"}));
+}
+
+TEST_F(PaneCommandsTest, CompareSelectsInBothListsAndCountsEachSideUnderItsOwnLabel)
+{
+    widgets.remote = {folder}; // r.bin, only on the server
+    widgets.local = {file("a.txt"), file("b.txt")};
+    ASSERT_TRUE(h.shell->run_command(1883));
+    EXPECT_EQ(widgets.remote_selected, std::vector<bool>{true});
+    EXPECT_EQ(widgets.local_selected, (std::vector<bool>{true, true}));
+    EXPECT_EQ(h.ctx().status.text(STATUS_MESSAGE), "File Compare: Local: 2 files, Remote: 1 files");
+
+    widgets.remote.clear();
+    widgets.local.clear();
+    h.ctx().shown_folder = nullptr;
+    ASSERT_TRUE(h.shell->run_command(456)); // F11
+    EXPECT_EQ(h.ctx().status.text(STATUS_MESSAGE), "File Compare: Local: 0 files, Remote: 0 files");
 }
 
 } // namespace

@@ -26,6 +26,7 @@ struct RealServerOptions {
     std::string tls_certificate = {};
     std::string tls_key = {};
     bool implicit_tls = false; // TLS from the first byte instead of AUTH TLS
+    std::int64_t max_rate = 0; // bytes per second of each transfer; 0: as fast as it goes (vsftpd)
 };
 
 class RealFtpServer {

@@ -76,6 +76,26 @@ std::optional<std::string> ScriptedPrompts::open_file(const std::string& title, 
     return next_text();
 }
 
+std::optional<int> ScriptedPrompts::chmod(const std::string& name,
+                                          const std::optional<std::string>& permissions)
+{
+    asked.push_back({"chmod", name, permissions.value_or(""), false});
+    if (modes.empty())
+        return std::nullopt;
+    auto mode = modes.front();
+    modes.pop_front();
+    return mode;
+}
+
+std::optional<std::string> ScriptedPrompts::append_file(const std::string& prompt,
+                                                        const std::vector<std::string>& names,
+                                                        const std::string& initial)
+{
+    asked.push_back({"append_file", initial, prompt, false});
+    offered = names;
+    return next_text();
+}
+
 int ScriptedPrompts::count(const std::string& kind) const
 {
     return static_cast<int>(

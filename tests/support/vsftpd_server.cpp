@@ -97,6 +97,7 @@ std::string VsftpdServer::config_text(std::uint16_t port, const std::string& ban
         {"isolate_network", "NO"},
         {"local_enable", "YES"},
         {"write_enable", "YES"},
+        {"chmod_enable", "YES"}, // SITE CHMOD
         {"local_umask", "022"},
         {"local_root", root()},
         {"chroot_local_user", "YES"},
@@ -115,6 +116,8 @@ std::string VsftpdServer::config_text(std::uint16_t port, const std::string& ban
         {"vsftpd_log_file", base() + "/vsftpd.log"},
         {"anonymous_enable", yes_no(opts.anonymous)},
     };
+    if (opts.max_rate > 0)
+        settings.emplace_back("local_max_rate", std::to_string(opts.max_rate));
     if (opts.anonymous) {
         settings.insert(settings.end(), {
                                             {"anon_root", anon_root()},

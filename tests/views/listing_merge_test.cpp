@@ -192,6 +192,9 @@ TEST(ListingMerge, SiteNodeTakesTheRequestPath)
     EXPECT_EQ(site->site_folder, "/pub/incoming");
     EXPECT_EQ(site->path, "/home/u/Profiles/My site.ftp");
     EXPECT_EQ(child(*site, "f").path, "/pub/incoming/f");
+    // The current folder listed without naming it keeps the folder PWD recorded.
+    (void)merge_listing(*site, line, true, "", ListingOptions{false, "/start", nullptr});
+    EXPECT_EQ(site->site_folder, "/pub/incoming");
 
     auto folder = node(KIND_FOLDER, "home", "/home");
     (void)merge_listing(*folder, line, true, "/elsewhere", ListingOptions{});

@@ -1,9 +1,9 @@
 #include "profiles/widgets/profile_manager_window.h"
 
-#include "platform/registry.h"
 #include "profiles/widgets/profile_pages.h"
 #include "ui/language.h"
 #include "ui/string_ids.h"
+#include "ui/widgets/dialog_memory.h"
 #include "ui/widgets/language_switcher.h"
 #include "ui/widgets/window_fit.h"
 
@@ -16,7 +16,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -32,8 +31,8 @@ constexpr int DEFAULT_HEIGHT = 400;
 constexpr int TREE_WIDTH = 150;
 constexpr int TREE_CONTROL = 2204;
 constexpr int PAGES_CONTROL = 1934;
-constexpr int REACHABLE_MARGIN = 100;
-constexpr char GEOMETRY_KEY[] = "Software\\KESTOVAN\\Kestovan FTP\\DLGS\\228";
+// Its place is kept under this dialog number.
+constexpr int FORM_PROFILE_MANAGER_WINDOW = 228;
 
 enum class Command {
     CONNECT,
@@ -516,37 +515,12 @@ void ProfileManagerWindow::keyPressEvent(QKeyEvent* event)
 
 void ProfileManagerWindow::restore_geometry()
 {
-    const Registry registry;
-    int value[4] = {};
-    const char* names[4] = {"left", "top", "width", "height"};
-    for (int i = 0; i < 4; ++i) {
-        const auto text = registry.read_string(Hive::CurrentUser, GEOMETRY_KEY, names[i]);
-        if (!text)
-            return;
-        bool ok = false;
-        value[i] = QString::fromStdString(*text).toInt(&ok);
-        if (!ok || value[i] < 0)
-            return;
-    }
-    // The window stays reachable on the screen it opens on.
-    if (const QScreen* shown_on = screen()) {
-        const QRect area = shown_on->geometry();
-        value[0] = std::min(value[0], area.width() - REACHABLE_MARGIN);
-        value[1] = std::min(value[1], area.height() - REACHABLE_MARGIN);
-    }
-    move(value[0], value[1]);
-    if (value[2] > 0 && value[3] > 0)
-        resize(value[2], value[3]);
+    DialogMemory::restore(*this, FORM_PROFILE_MANAGER_WINDOW);
 }
 
 void ProfileManagerWindow::save_geometry() const
 {
-    Registry registry;
-    const QRect frame = geometry();
-    const std::pair<const char*, int> values[] = {
-        {"left", frame.left()}, {"top", frame.top()}, {"width", frame.width()}, {"height", frame.height()}};
-    for (const auto& [name, number] : values)
-        registry.write_string(Hive::CurrentUser, GEOMETRY_KEY, name, std::to_string(number));
+    DialogMemory::save(*this, FORM_PROFILE_MANAGER_WINDOW);
 }
 
 // --- host -------------------------------------------------------------------------------------------

@@ -4,6 +4,8 @@
 #include "ui/string_ids.h"
 #include "ui/widgets/language_switcher.h"
 #include "ui/widgets/prompt_dialogs.h"
+#include "views/widgets/append_file_dialog.h"
+#include "views/widgets/chmod_dialog.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -96,6 +98,18 @@ std::optional<std::string> ShellPrompts::text(const std::string& caption, const 
         return TextPromptDialog::ask(parent_widget(), folder_layout(FORM_CREATE_DIRECTORY), caption, prompt,
                                      initial);
     return QtPrompts::text(caption, prompt, initial);
+}
+
+std::optional<int> ShellPrompts::chmod(const std::string& name, const std::optional<std::string>& permissions)
+{
+    return ChmodDialog::ask(parent_widget(), name, permissions);
+}
+
+std::optional<std::string> ShellPrompts::append_file(const std::string& prompt,
+                                                     const std::vector<std::string>& names,
+                                                     const std::string& initial)
+{
+    return AppendFileDialog::ask(parent_widget(), prompt, names, initial);
 }
 
 } // namespace kestovan

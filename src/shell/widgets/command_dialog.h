@@ -29,13 +29,17 @@ private:
 };
 
 // QtPrompts whose text() opens the Command, Move File and Create Directory dialogs for their
-// captions, and the plain text dialog for any other.
+// captions, and the plain text dialog for any other; with the panes' CHMOD and Append File dialogs.
 class ShellPrompts : public QtPrompts {
 public:
     using QtPrompts::QtPrompts;
 
     std::optional<std::string> text(const std::string& caption, const std::string& prompt,
                                     const std::string& initial) override;
+    // The "CHMOD" and "Append File" dialogs of the file panes.
+    std::optional<int> chmod(const std::string& name, const std::optional<std::string>& permissions) override;
+    std::optional<std::string> append_file(const std::string& prompt, const std::vector<std::string>& names,
+                                           const std::string& initial) override;
 };
 
 } // namespace kestovan

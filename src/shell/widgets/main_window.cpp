@@ -2,11 +2,16 @@
 
 #include "platform/window.h"
 #include "profiles/site_profile.h"
+#include "queue/widgets/batch_window.h"
+#include "settings/browser.h"
+#include "settings/widgets/preferences_dialog.h"
 #include "shell/command_states.h"
 #include "shell/command_table.h"
+#include "shell/widgets/bookmarks_menu.h"
 #include "shell/widgets/button_column.h"
 #include "shell/widgets/help_viewer.h"
 #include "shell/widgets/log_pane.h"
+#include "shell/widgets/rate_graph.h"
 #include "shell/widgets/status_bar_widget.h"
 #include "shell/widgets/tasks_pane.h"
 #include "shell/widgets/terminal_window.h"
@@ -14,6 +19,7 @@
 #include "ui/string_ids.h"
 #include "ui/widgets/language_switcher.h"
 #include "ui/widgets/qt_prompts.h"
+#include "ui/widgets/window_placement_widgets.h"
 #include "views/widgets/local_pane.h"
 #include "views/widgets/pane_glue.h"
 #include "views/widgets/remote_list.h"
@@ -28,6 +34,7 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
@@ -35,6 +42,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <cstdlib>
 
 namespace kestovan {
 
@@ -60,22 +69,11 @@ QString text(int id)
 const std::vector<int>& window_commands()
 {
     using namespace cmd;
-    static const std::vector<int> ids = {QUIT,
-                                         TOGGLE_TOOLBAR,
-                                         TOGGLE_SESSION_LOG,
-                                         TOGGLE_BUTTONS,
-                                         TOGGLE_FILTER_BAR,
-                                         TERMINAL_MENU,
-                                         TERMINAL_BUTTON,
-                                         HELP,
-                                         REFRESH_BUTTON,
-                                         REFRESH_TREE,
-                                         REFRESH_LIST,
-                                         GO_BACK,
-                                         DEFERRED_STARTUP,
-                                         CONNECT_MANAGER,
-                                         CONNECT_TOOLBAR,
-                                         IMPORT};
+    static const std::vector<int> ids = {
+        QUIT,          TOGGLE_TOOLBAR,    TOGGLE_SESSION_LOG, TOGGLE_BUTTONS, TOGGLE_FILTER_BAR, TERMINAL_MENU,
+        TERMINAL_BUTTON, HELP,            REFRESH_BUTTON,     REFRESH_TREE,   REFRESH_LIST,      GO_BACK,
+        DEFERRED_STARTUP, CONNECT_MANAGER, CONNECT_TOOLBAR,   IMPORT,         BATCH_WINDOW,      PREFERENCES_SETTINGS,
+        PREFERENCES_OPTIONS, PREFERENCES_PROXY, PREFERENCES_SOUND, PREFERENCES_AUTO_RENAME};
     return ids;
 }
 
@@ -95,6 +93,7 @@ MainWindow::MainWindow(Application& app, QtPrompts& prompts)
     build_menus();
     build_toolbar();
     build_central();
+    wire_queue_and_bookmarks();
     status_ = new StatusBarWidget(ctx_.status, this);
     setStatusBar(status_);
     app_.window.set_handler([this](const Message& m) {
@@ -110,6 +109,13 @@ MainWindow::MainWindow(Application& app, QtPrompts& prompts)
 
 MainWindow::~MainWindow()
 {
+    app_.rates->repaint = nullptr;
+    app_.start_batch = nullptr;
+    app_.help_open = nullptr;
+    app_.bookmarks->show_local = nullptr;
+    for (int id : {pane_cmd::ADD_BATCH_LOCAL, pane_cmd::ADD_BATCH_LIST, pane_cmd::ADD_BATCH_TREE})
+        app_.shell->set_command(id, {});
+    bookmarks_menu_.reset();
     pane_glue_.reset(); // before the panes it joins
     ctx_.view = nullptr;
     app_.window.set_handler({});
@@ -165,6 +171,8 @@ void MainWindow::build_menus()
         menu->menuAction()->setProperty(STRING_ID_PROPERTY, info.title_string_id);
         if (info.title_string_id == IDS_MENU_FILE)
             file_menu_ = menu;
+        if (info.title_string_id == IDS_MENU_BOOKMARKS)
+            bookmarks_qmenu_ = menu;
         for (int id : info.items) {
             if (id == 0) {
                 menu->addSeparator();
@@ -177,8 +185,12 @@ void MainWindow::build_menus()
                     group->addAction(action);
                     languages->addAction(action);
                     // Only languages whose file is there can be chosen.
-                    action->setVisible(item.code.empty() ||
-                                       find_language_file(item.code, default_language_folders()).has_value());
+                    action->setVisible(
+                        item.code.empty() ||
+                        (language_offered(item) &&
+                         find_language_file(item.code, default_language_folders()).has_value()));
+                    // Each language is named in itself, whatever language is in force.
+                    action->setProperty(NO_TRANSLATION_PROPERTY, true);
                 }
                 actions_[3033]->setChecked(true);
             } else if (QAction* action = actions_[id]) {
@@ -224,6 +236,7 @@ void MainWindow::build_central()
     auto* browse = new QSplitter(Qt::Horizontal, vertical_);
     browse_ = browse;
     browse->setObjectName("9105");
+    browse_ = browse;
 
     local_pane_ = new LocalPane(ctx_, browse);
 
@@ -259,6 +272,7 @@ void MainWindow::build_central()
 
     auto* remote = new QSplitter(Qt::Horizontal, browse);
     remote->setObjectName("remote_side");
+    remote_side_ = remote;
     tree_ = new RemoteTree(*app_.shell, remote);
     auto* remote_rows = new QWidget(remote);
     auto* remote_column = new QVBoxLayout(remote_rows);
@@ -304,11 +318,11 @@ void MainWindow::build_central()
     tasks_pane_->can_disconnect = [this](const Task& row) {
         return app_.shell->task_commands().can_disconnect(row);
     };
-    auto* rate_graph = new QWidget(lower_tabs_);
-    rate_graph->setObjectName("rate_graph");
+    rate_graph_ = new RateGraph(app_.rates->sampler(), lower_tabs_);
+    app_.rates->repaint = [this] { rate_graph_->update(); };
     lower_tabs_->addTab(log_pane_, text(IDS_TAB_SESSION_LOG));
     lower_tabs_->addTab(tasks_pane_, text(IDS_TAB_TASKS));
-    lower_tabs_->addTab(rate_graph, text(IDS_TAB_BPS));
+    lower_tabs_->addTab(rate_graph_, text(IDS_TAB_BPS));
     bind_tab_ids(*lower_tabs_, {IDS_TAB_SESSION_LOG, IDS_TAB_TASKS, IDS_TAB_BPS});
 
     vertical_->setStretchFactor(0, 3);
@@ -343,8 +357,40 @@ void MainWindow::send_command(int command)
     app_.window.send_message(WM_COMMAND, static_cast<std::uint64_t>(command));
 }
 
+void MainWindow::wire_queue_and_bookmarks()
+{
+    batch_ = new BatchWindow(*app_.queue, ctx_, this);
+    app_.start_batch = [this] { batch_->open_window(); };
+    app_.help_open = [] { return help_is_open(); };
+    TransferQueue& queue = *app_.queue;
+    app_.shell->set_command(pane_cmd::ADD_BATCH_LOCAL, [this, &queue] {
+        for (const LocalEntry& item : pane_glue_->local_selection())
+            queue.add_upload_task(item);
+    });
+    app_.shell->set_command(pane_cmd::ADD_BATCH_LIST, [this, &queue] {
+        for (DirEntry* entry : pane_glue_->remote_selection())
+            queue.add_download_task(*entry);
+    });
+    app_.shell->set_command(pane_cmd::ADD_BATCH_TREE, [this, &queue] {
+        if (DirEntry* node = tree_->current_node())
+            queue.add_download_task(*node);
+    });
+    app_.bookmarks->show_local = [this](const std::string& folder, const std::string& path) {
+        pane_glue_->list_local(folder);
+        pane_glue_->select_local(path);
+    };
+    if (bookmarks_qmenu_ && actions_.contains(cmd::ADD_BOOKMARK))
+        bookmarks_menu_ =
+            std::make_unique<BookmarksMenu>(*bookmarks_qmenu_, *actions_[cmd::ADD_BOOKMARK], *app_.bookmarks,
+                                            [this](int id) { send_command(id); });
+}
+
 bool MainWindow::window_command(int command)
 {
+    if (command >= BOOKMARK_FIRST_ID && command <= BOOKMARK_LAST_ID) {
+        app_.bookmarks->open_bookmark(command);
+        return true;
+    }
     if (command >= RECENT_PROFILE_FIRST && command < RECENT_PROFILE_FIRST + RECENT_PROFILE_COUNT) {
         const auto recent = app_.settings.recent_profiles();
         const auto index = static_cast<std::size_t>(command - RECENT_PROFILE_FIRST);
@@ -355,13 +401,10 @@ bool MainWindow::window_command(int command)
     for (const LanguageItem& item : language_items()) {
         if (item.command != command)
             continue;
-        if (Language* language = current_language()) {
-            std::optional<std::string> code;
-            if (!item.code.empty())
-                code = std::string(item.code);
-            switch_language(*this, *language, code, default_language_folders());
-            command_states_changed();
-        }
+        std::optional<std::string> code;
+        if (!item.code.empty())
+            code = std::string(item.code);
+        switch_language(code);
         return true;
     }
     switch (command) {
@@ -372,7 +415,7 @@ bool MainWindow::window_command(int command)
     case cmd::TOGGLE_FILTER_BAR: toggle_view(VIEW_FILTER_BAR); return true;
     case cmd::TERMINAL_MENU:
     case cmd::TERMINAL_BUTTON: open_terminal(); return true;
-    case cmd::HELP: show_help(this); return true;
+    case cmd::HELP: show_help(this, app_.settings.placement(KEY_D_HELP)); return true;
     case cmd::REFRESH_BUTTON:
         local_pane_->refresh();
         app_.shell->browser().refresh();
@@ -386,7 +429,13 @@ bool MainWindow::window_command(int command)
             app_.shell->browser().go_back();
         return true;
     case cmd::DEFERRED_STARTUP: deferred_startup(); return true;
+    case cmd::BATCH_WINDOW: batch_->open_window(); return true;
     case cmd::IMPORT: import_site_list(); return true;
+    case cmd::PREFERENCES_SETTINGS: open_preferences(PAGE_SETTINGS); return true;
+    case cmd::PREFERENCES_OPTIONS: open_preferences(PAGE_OPTIONS); return true;
+    case cmd::PREFERENCES_PROXY: open_preferences(PAGE_PROXY); return true;
+    case cmd::PREFERENCES_SOUND: open_preferences(PAGE_SOUND); return true;
+    case cmd::PREFERENCES_AUTO_RENAME: open_preferences(PAGE_AUTO_RENAME); return true;
     case cmd::CONNECT_MANAGER:
     case cmd::CONNECT_TOOLBAR: open_profile_manager(ctx_.selected); return true;
     default: return false;
@@ -517,6 +566,31 @@ void MainWindow::post_command(int command)
     ctx_.post_command(command);
 }
 
+void MainWindow::editing_watch_changed(bool watching, const std::string& text)
+{
+    if (editing_box_) {
+        editing_box_->disconnect(this);
+        editing_box_->close();
+        editing_box_->deleteLater();
+        editing_box_ = nullptr;
+    }
+    if (!watching)
+        return;
+    // Not modal: the user goes on working, and saves in the editor go up meanwhile.
+    editing_box_ = new QMessageBox(QMessageBox::Information, load_qstring(IDS_DLG_EDITING),
+                                   QString::fromUtf8(text), QMessageBox::NoButton, this);
+    editing_box_->setObjectName(QStringLiteral("editing_watch"));
+    editing_box_->setWindowModality(Qt::NonModal);
+    QPushButton* done = editing_box_->addButton(load_qstring(IDS_BTN_DONE), QMessageBox::AcceptRole);
+    done->setObjectName(QStringLiteral("done"));
+    connect(editing_box_, &QMessageBox::buttonClicked, this, [this] {
+        editing_box_ = nullptr; // the box closes itself
+        app_.shell->view_edit().finish_editing();
+    });
+    editing_box_->setAttribute(Qt::WA_DeleteOnClose);
+    editing_box_->show();
+}
+
 std::optional<std::string> MainWindow::selected_local_item() const
 {
     if (!local_pane_)
@@ -612,7 +686,8 @@ void MainWindow::open_terminal()
     connect(terminal_, &TerminalWindow::saveLogRequested, this, [this] { app_.shell->save_log(); });
     connect(terminal_, &TerminalWindow::clearRequested, this,
             [this] { ctx_.log.clear(ctx_.profile_of(ctx_.selected)); });
-    connect(terminal_, &TerminalWindow::helpRequested, this, [this] { show_help(this); });
+    connect(terminal_, &TerminalWindow::helpRequested, this,
+            [this] { show_help(this, app_.settings.placement(KEY_D_HELP)); });
     connect(terminal_, &TerminalWindow::typedLine, this, [this](const QString& line) {
         if (app_.shell->typed().typed_command(ctx_.current_session_node, line.toStdString()))
             ctx_.log.suppress_next();
@@ -633,6 +708,70 @@ void MainWindow::import_site_list()
         tree_->tree_model().reload();
 }
 
+void MainWindow::open_preferences(int page)
+{
+    PreferencesServices services;
+    const char* browser_env = std::getenv("BROWSER");
+    services.browsers = browser_suggestions(browser_env ? browser_env : "");
+    const std::string sound_folder = app_.settings.text(KEY_SP);
+    if (!sound_folder.empty())
+        services.sound_folder = sound_folder;
+    else if (const auto folders = sound_theme_folders(); !folders.empty())
+        services.sound_folder = folders.front();
+    if (EventSounds* sounds = app_.event_sounds())
+        services.play_sound = [sounds](std::string_view text) { sounds->play_sound_text(text); };
+    PreferencesDialog dialog(app_.preferences(), prompts_, services, this);
+    dialog.show_page(page);
+    if (dialog.exec() == QDialog::Accepted)
+        app_.apply_preferences(dialog.values());
+}
+
+void MainWindow::switch_language(const std::optional<std::string>& code)
+{
+    Language* language = current_language();
+    if (!language)
+        return;
+    kestovan::switch_language(*this, *language, code, default_language_folders());
+    check_language_item();
+    title_changed();
+    if (buttons_) {
+        buttons_->updateGeometry();
+        buttons_->fit();
+    }
+    reload_help();
+    command_states_changed();
+}
+
+void MainWindow::check_language_item()
+{
+    const Language* language = current_language();
+    const std::string code = language && language->current_code() ? *language->current_code() : std::string();
+    for (const LanguageItem& item : language_items())
+        if (QAction* a = action(item.command))
+            a->setChecked(item.code == code);
+}
+
+std::vector<QSplitter*> MainWindow::splitters() const
+{
+    return {vertical_, browse_, remote_side_};
+}
+
+void MainWindow::apply_placement()
+{
+    if (const auto placement = app_.settings.placement(KEY_D_MAIN)) {
+        apply_window_placement(*this, *placement, splitters());
+        panes_fitted_ = true; // the user's own pane sizes come back as they were
+    }
+}
+
+void MainWindow::capture_placement()
+{
+    app_.settings.set_placement(KEY_D_MAIN, capture_window_placement(*this, splitters()));
+    if (const auto help = help_placement())
+        app_.settings.set_placement(KEY_D_HELP, *help);
+    app_.settings.set_flag(KEY_HELP, help_is_open());
+}
+
 void MainWindow::refresh_profiles()
 {
     app_.refresh_profiles();
@@ -644,7 +783,7 @@ void MainWindow::deferred_startup()
 {
     update();
     if (app_.settings.flag(KEY_HELP))
-        show_help(this);
+        show_help(this, app_.settings.placement(KEY_D_HELP));
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)
@@ -690,7 +829,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         return;
     }
     closing_ = true;
-    app_.settings.set_flag(KEY_HELP, help_is_open());
+    capture_placement();
     if (auto error = app_.shutdown())
         prompts_.message(load_string(IDS_CAPTION_ERROR), *error, PromptIcon::Error);
     if (terminal_)

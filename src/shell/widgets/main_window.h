@@ -14,13 +14,17 @@
 
 class QAction;
 class QMenu;
+class QMessageBox;
 class QSplitter;
 class QTabWidget;
 class QToolBar;
 
 namespace kestovan {
 
+class BatchWindow;
+class BookmarksMenu;
 class ButtonColumn;
+class RateGraph;
 class StatusBarWidget;
 class LogPane;
 class TasksPane;
@@ -51,6 +55,7 @@ public:
     void open_profile_manager(DirEntry* node) override;
     void terminal_log_changed(SiteProfile* profile) override;
     void post_command(int command) override;
+    void editing_watch_changed(bool watching, const std::string& text) override;
     [[nodiscard]] std::optional<std::string> selected_local_item() const override;
 
     // The view flags: applied at start (clear bits hide their element) and toggled by 457/403/404/406.
@@ -59,6 +64,17 @@ public:
     [[nodiscard]] bool view_shown(int bit) const;
 
     void open_terminal();
+    // Options menu: the Preferences dialog on one of its pages (0 Settings .. 4 Auto-Rename); the
+    // values are applied when it is confirmed.
+    void open_preferences(int page);
+    // Switches every text of the window to the language of code (none: English); the Language
+    // menu then checks that language, the title and the button column follow, the help page is
+    // shown again.
+    void switch_language(const std::optional<std::string>& code);
+    // `d_main`: given to the window before it is shown, and taken (with `d_help`) before config.ini
+    // is written.
+    void apply_placement();
+    void capture_placement();
     // The deferred start-up (command 1104).
     void deferred_startup();
     // File -> Import (479).
@@ -68,6 +84,11 @@ public:
 
     [[nodiscard]] QAction* action(int command) const;
     [[nodiscard]] ButtonColumn* buttons() const { return buttons_; }
+    [[nodiscard]] BatchWindow& batch_window() const { return *batch_; }
+    [[nodiscard]] RateGraph& rate_graph() const { return *rate_graph_; }
+    [[nodiscard]] BookmarksMenu& bookmarks_menu() const { return *bookmarks_menu_; }
+    [[nodiscard]] QTabWidget& lower_tabs() const { return *lower_tabs_; }
+    [[nodiscard]] PaneGlue* pane_glue() const { return pane_glue_.get(); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -84,12 +105,20 @@ private:
     bool window_command(int command);
     void send_command(int command);
     void update_recent_menu();
+    // The batch window, the Add to Batch commands of the panes and the bookmark items.
+    void wire_queue_and_bookmarks();
+    void check_language_item();
+    [[nodiscard]] std::vector<QSplitter*> splitters() const;
 
     Application& app_;
     ShellContext& ctx_;
     QtPrompts& prompts_;
     std::map<int, QAction*> actions_;
     QMenu* file_menu_ = nullptr;
+    QMenu* bookmarks_qmenu_ = nullptr;
+    std::unique_ptr<BookmarksMenu> bookmarks_menu_;
+    BatchWindow* batch_ = nullptr;
+    RateGraph* rate_graph_ = nullptr;
     QAction* quit_action_ = nullptr;
     std::vector<QAction*> recent_actions_;
     QToolBar* toolbar_ = nullptr;
@@ -98,6 +127,7 @@ private:
     QSplitter* vertical_ = nullptr;
     QSplitter* browse_ = nullptr;
     bool panes_fitted_ = false;
+    QSplitter* remote_side_ = nullptr;
     QTabWidget* lower_tabs_ = nullptr;
     LogPane* log_pane_ = nullptr;
     TasksPane* tasks_pane_ = nullptr;
@@ -107,6 +137,7 @@ private:
     LocalPane* local_pane_ = nullptr;
     std::unique_ptr<PaneGlue> pane_glue_;
     TerminalWindow* terminal_ = nullptr;
+    QMessageBox* editing_box_ = nullptr; // while an edit's editor runs on its own
     bool closing_ = false;
 };
 

@@ -77,6 +77,12 @@ public:
 
     void widget(QWidget& w)
     {
+        if (auto tip = int_property(w, TOOLTIP_ID_PROPERTY))
+            w.setToolTip(to_q(language_.text(*tip)));
+        auto* edit = qobject_cast<QLineEdit*>(&w);
+        const std::optional<int> placeholder = int_property(w, PLACEHOLDER_ID_PROPERTY);
+        if (edit && placeholder)
+            edit->setPlaceholderText(to_q(language_.text(*placeholder)));
         if (w.property(NO_TRANSLATION_PROPERTY).toBool() || qobject_cast<QMenu*>(&w))
             return;
         const int form = form_of(&w);
@@ -95,14 +101,12 @@ public:
         } else if (w.isWindow()) {
             w.setWindowTitle(main_text(w.windowTitle()));
         }
-        if (auto* edit = qobject_cast<QLineEdit*>(&w))
+        if (edit && !placeholder)
             edit->setPlaceholderText(window_text(edit->placeholderText(), form));
         if (auto* bar = qobject_cast<QTabBar*>(&w))
             tabs(*bar, form);
         if (auto* view = qobject_cast<QAbstractItemView*>(&w))
             columns(*view);
-        if (auto tip = int_property(w, TOOLTIP_ID_PROPERTY))
-            w.setToolTip(to_q(language_.text(*tip)));
     }
 
     void action(QAction& a, int fallback_form)
@@ -249,6 +253,12 @@ void bind_tooltip_id(QAction& action, int id)
 {
     action.setProperty(TOOLTIP_ID_PROPERTY, id);
     action.setToolTip(load_qstring(id));
+}
+
+void bind_placeholder_id(QLineEdit& edit, int id)
+{
+    edit.setProperty(PLACEHOLDER_ID_PROPERTY, id);
+    edit.setPlaceholderText(load_qstring(id));
 }
 
 void bind_column_ids(QAbstractItemView& view, std::initializer_list<int> ids)

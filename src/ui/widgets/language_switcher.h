@@ -22,6 +22,9 @@
 //                              the program runs (button 2011's caption) and for anything built after a
 //                              switch with load_string().
 //   "kestovan_tooltip_id"      int on a widget or QAction: its tooltip is the table text of that number.
+//   "kestovan_placeholder_id"  int on a QLineEdit: its placeholder text is the table text of that
+//                              number. Tooltip and placeholder ids count even on a widget marked
+//                              "kestovan_no_translation" (a filter box whose text is data).
 //   "kestovan_column_ids"      QVariantList of int on a QAbstractItemView: its column titles. They are
 //                              set with setHeaderData; a model that refuses that gets headerDataChanged
 //                              and should answer headerData with load_string().
@@ -38,6 +41,7 @@
 
 class QAbstractItemView;
 class QAction;
+class QLineEdit;
 class QTabBar;
 class QTabWidget;
 class QWidget;
@@ -47,6 +51,7 @@ namespace kestovan {
 inline constexpr char FORM_PROPERTY[] = "kestovan_form";
 inline constexpr char STRING_ID_PROPERTY[] = "kestovan_string_id";
 inline constexpr char TOOLTIP_ID_PROPERTY[] = "kestovan_tooltip_id";
+inline constexpr char PLACEHOLDER_ID_PROPERTY[] = "kestovan_placeholder_id";
 inline constexpr char COLUMN_IDS_PROPERTY[] = "kestovan_column_ids";
 inline constexpr char TAB_IDS_PROPERTY[] = "kestovan_tab_ids";
 inline constexpr char NO_TRANSLATION_PROPERTY[] = "kestovan_no_translation";
@@ -60,6 +65,7 @@ void bind_string_id(QWidget& widget, int id);
 void bind_string_id(QAction& action, int id);
 void bind_tooltip_id(QWidget& widget, int id);
 void bind_tooltip_id(QAction& action, int id);
+void bind_placeholder_id(QLineEdit& edit, int id);
 void bind_column_ids(QAbstractItemView& view, std::initializer_list<int> ids);
 void bind_tab_ids(QTabWidget& tabs, std::initializer_list<int> ids);
 

@@ -150,7 +150,13 @@ std::optional<std::string> QtPrompts::save_file(const std::string& title, const 
 
 std::optional<std::string> QtPrompts::open_file(const std::string& title, const std::string& filter)
 {
-    QFileDialog dialog(parent_, QString::fromUtf8(title));
+    return open_file_from(title, {}, filter);
+}
+
+std::optional<std::string> QtPrompts::open_file_from(const std::string& title, const std::string& folder,
+                                                     const std::string& filter)
+{
+    QFileDialog dialog(parent_, QString::fromUtf8(title), QString::fromUtf8(folder));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(qt_name_filters(filter));

@@ -33,6 +33,8 @@ public:
                                          const std::string& filter) override;
     std::optional<std::string> open_file(const std::string& title, const std::string& filter) override;
     CertificateAnswer certificate(const CertificatePrompt& prompt) override;
+    std::optional<std::string> open_file_from(const std::string& title, const std::string& folder,
+                                              const std::string& filter) override;
 
     // Dialogs opened from now on open over parent.
     void set_parent(QWidget* parent) { parent_ = parent; }

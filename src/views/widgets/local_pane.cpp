@@ -54,8 +54,8 @@ LocalPane::LocalPane(ShellContext& ctx, QWidget* parent)
     path_.setProperty(NO_TRANSLATION_PROPERTY, true);
     mask_.setObjectName(QStringLiteral("local_mask"));
     mask_.setProperty(NO_TRANSLATION_PROPERTY, true);
-    mask_.setPlaceholderText(load_qstring(IDS_PLACEHOLDER_FILE_MASK));
-    mask_.setToolTip(load_qstring(IDS_PLACEHOLDER_FILE_MASK));
+    bind_placeholder_id(mask_, IDS_PLACEHOLDER_FILE_MASK);
+    bind_tooltip_id(mask_, IDS_PLACEHOLDER_FILE_MASK);
     list_.setObjectName(QStringLiteral("1779"));
     list_.setModel(&model_);
     list_.set_column_widths(LocalListModel::COLUMN_WIDTHS, LocalListModel::COLUMN_SAMPLES);

@@ -10,10 +10,9 @@
 #include "views/widgets/remote_list.h"
 #include "views/widgets/remote_tree.h"
 
-#include <QDesktopServices>
 #include <QHeaderView>
+#include <QItemSelection>
 #include <QMenu>
-#include <QUrl>
 
 namespace kestovan {
 namespace {
@@ -38,8 +37,8 @@ PaneGlue::PaneGlue(Shell& shell, LocalPane& local, RemoteList& list, RemoteTree&
         owned_mask_ = std::move(field);
     remote_mask_->setObjectName(QStringLiteral("remote_mask"));
     remote_mask_->setProperty(NO_TRANSLATION_PROPERTY, true);
-    remote_mask_->setPlaceholderText(load_qstring(IDS_PLACEHOLDER_FILE_MASK));
-    remote_mask_->setToolTip(load_qstring(IDS_PLACEHOLDER_FILE_MASK));
+    bind_placeholder_id(*remote_mask_, IDS_PLACEHOLDER_FILE_MASK);
+    bind_tooltip_id(*remote_mask_, IDS_PLACEHOLDER_FILE_MASK);
     remote_mask_->setText(QString::fromStdString(shell.context().settings.text(KEY_RMASK)));
     commands_ = std::make_unique<PaneCommands>(shell, *this, transfer_port(shell.transfers()));
     // Profile nodes are deleted like remote rows: asked in "Confirm Delete", then removed.
@@ -283,10 +282,33 @@ void PaneGlue::list_local(const std::string& folder)
     local_.show_folder(folder);
 }
 
-bool PaneGlue::open_local(const std::string& path, bool)
+std::vector<LocalEntry> PaneGlue::local_rows() const
 {
-    // The desktop's opener picks the viewer for images and the text editor for the rest.
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+    return local_.list_model().entries();
+}
+
+std::vector<DirEntry*> PaneGlue::remote_rows() const
+{
+    return list_.list_model().entries();
+}
+
+void PaneGlue::select_rows(FocusPane pane, const std::vector<bool>& selected)
+{
+    QTreeView& view = pane == FOCUS_LOCAL ? static_cast<QTreeView&>(local_.list_view()) : list_;
+    QAbstractItemModel* model = view.model();
+    const int last_column = model->columnCount() - 1;
+    QItemSelection rows;
+    QModelIndex first;
+    for (int row = 0; row < model->rowCount() && row < static_cast<int>(selected.size()); ++row) {
+        if (!selected[static_cast<std::size_t>(row)])
+            continue;
+        rows.select(model->index(row, 0), model->index(row, last_column));
+        if (!first.isValid())
+            first = model->index(row, 0);
+    }
+    view.selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
+    if (first.isValid())
+        view.scrollTo(first);
 }
 
 } // namespace kestovan

@@ -49,7 +49,9 @@ public:
     void select_local(const std::string& path) override;
     void set_local_mask(const std::string& mask) override;
     void list_local(const std::string& folder) override;
-    bool open_local(const std::string& path, bool viewer) override;
+    [[nodiscard]] std::vector<LocalEntry> local_rows() const override;
+    [[nodiscard]] std::vector<DirEntry*> remote_rows() const override;
+    void select_rows(FocusPane pane, const std::vector<bool>& selected) override;
 
 private:
     void wire_view(PaneView& view, FocusPane pane);
