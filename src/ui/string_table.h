@@ -206,8 +206,8 @@ inline constexpr StringEntry STRING_TABLE[] = {
     StringEntry{IDS_DLG_CERTIFICATE, "Server Certificate"},
     StringEntry{IDS_CERT_INTRO, "The certificate of %s cannot be verified. Trust it only if you know it is "
                                 "the server's own."},
-    StringEntry{IDS_CERT_TRUST_ONCE, "Trust &Once"},
-    StringEntry{IDS_CERT_TRUST_ALWAYS, "&Always Trust"},
+    StringEntry{IDS_CERT_TRUST_ONCE, "Trust &once"},
+    StringEntry{IDS_CERT_TRUST_ALWAYS, "&Always trust"},
     StringEntry{IDS_CAPTION_CERTIFICATE_CHANGED, "Certificate Changed"},
 
     // Sessions, connecting and engine events

@@ -17,7 +17,7 @@ namespace kestovan {
 
 namespace {
 
-constexpr int DIALOG_WIDTH_CHARS = 70;
+constexpr int DIALOG_WIDTH_CHARS = 60;
 
 // Certificate texts come from the server: plain text, never markup, and selectable for copying.
 QLabel* value_label(const std::string& text)
@@ -67,6 +67,8 @@ CertificateDialog::CertificateDialog(const CertificatePrompt& prompt, QWidget* p
     add(IDS_CERT_VALID_UNTIL, prompt.valid_until, "valid_until");
     QLabel* fingerprint = add(IDS_CERT_FINGERPRINT, prompt.sha256, "sha256");
     fingerprint->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // One line, as the command-line client and other tools print it, so it can be compared at a glance.
+    fingerprint->setWordWrap(false);
     std::string reasons;
     for (const std::string& reason : prompt.reasons)
         reasons += (reasons.empty() ? "" : "\n") + reason;
@@ -96,7 +98,8 @@ CertificateDialog::CertificateDialog(const CertificatePrompt& prompt, QWidget* p
     column->addLayout(top);
     column->addLayout(facts);
     column->addWidget(buttons);
-    setMinimumWidth(fontMetrics().averageCharWidth() * DIALOG_WIDTH_CHARS);
+    // A width for the wrapped texts; the layout still widens the dialog for the fingerprint's line.
+    intro->setMinimumWidth(fontMetrics().averageCharWidth() * DIALOG_WIDTH_CHARS);
 }
 
 CertificateAnswer CertificateDialog::ask(QWidget* parent, const CertificatePrompt& prompt)
