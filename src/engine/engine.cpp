@@ -450,6 +450,8 @@ bool Engine::on_read(const Message& m)
     } else if (select_event(m) & FD_CLOSE) {
         if (conn->state == ST_PROXY)
             proxy_closed(*this, *conn);
+        else if (conn->upload_sent)
+            tls_peer_closed(*this, *conn);
         else if (conn->role != ROLE_CONTROL)
             data_closed(*conn);
         else if (conn->tls)

@@ -220,6 +220,7 @@ struct FtpConnection {
     bool protected_data = false; // control: PROT P was accepted, so data connections speak TLS
     std::string tls_fingerprint; // control: the SHA-256 of the certificate this session trusts
     bool tls_closed = false;     // the peer sent its close_notify
+    bool upload_sent = false;    // a TLS upload sent its close_notify and waits for the server to close
 };
 
 } // namespace kestovan

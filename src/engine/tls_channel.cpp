@@ -32,7 +32,8 @@ void select_events(Engine& engine, FtpConnection& conn)
 {
     if (!conn.socket || !conn.tls)
         return;
-    const bool uploading = conn.role == ROLE_UPLOAD && conn.tls_stage == TLS_READY && conn.file >= 0;
+    const bool uploading =
+        conn.role == ROLE_UPLOAD && conn.tls_stage == TLS_READY && conn.file >= 0 && !conn.upload_sent;
     std::uint32_t events = FD_READ | FD_CLOSE;
     if (uploading || !conn.tls->output().empty())
         events |= FD_WRITE;
@@ -232,20 +233,23 @@ int auth_callback(Engine& engine, FtpConnection& conn, bool ok)
     return CALLBACK_HANDLED;
 }
 
-// The end of an upload: our close_notify, then the socket closes once it has gone out.
+// The end of an upload: our close_notify, then our side of the TCP connection. The socket is not
+// closed here: records the server still sends (TLS 1.3 session tickets) would arrive unread and
+// turn the close into a reset, and a reset can cost the server the end of the file. The server's
+// close, or the transfer's final reply, ends the record.
 int finish_tls_upload(Engine& engine, FtpConnection& conn)
 {
-    conn.tls->close_notify();
+    if (!conn.upload_sent) {
+        conn.upload_sent = true;
+        conn.tls->close_notify();
+    }
     if (int error = flush(engine, conn))
         return fail_socket(engine, conn, error);
     if (!conn.tls->output().empty())
         return 0;
-    // Unread input (a TLS 1.3 server sends session tickets on the data connection too) would turn
-    // the close into a reset, which may cost the server the end of the file.
-    std::vector<char>& scratch = engine.scratch();
-    while (socket_pending(conn.socket) > 0 && socket_recv(conn.socket, scratch.data(), scratch.size()) > 0) {
-    }
-    return finish_upload(engine, conn);
+    if (socket_shutdown_send(conn.socket) != 0)
+        return finish_upload(engine, conn);
+    return 0;
 }
 
 } // namespace
@@ -277,6 +281,12 @@ int tls_received(Engine& engine, FtpConnection& conn, const char* data, std::siz
 {
     const std::uint32_t serial = conn.serial;
     conn.tls->feed(data, count);
+    if (conn.upload_sent) {
+        // Our side is shut: what the server sends now is read and dropped.
+        for (TlsRead piece = conn.tls->read(); !piece.data.empty(); piece = conn.tls->read()) {
+        }
+        return 1;
+    }
     if (conn.tls_stage == TLS_HANDSHAKE) {
         if (handshake_step(engine, conn) < 0 || !engine.is_live(&conn, serial))
             return -1;
@@ -312,6 +322,8 @@ void tls_listen(Engine& engine, FtpConnection& conn)
 
 int tls_peer_closed(Engine& engine, FtpConnection& conn)
 {
+    if (conn.role == ROLE_UPLOAD && conn.upload_sent)
+        return finish_upload(engine, conn);
     if (conn.role != ROLE_CONTROL || conn.tls_stage != TLS_HANDSHAKE)
         return 1;
     return tls_failed(engine, conn, load_string(IDS_ERR_TLS_PEER_CLOSED));
@@ -330,6 +342,8 @@ int tls_upload_step(Engine& engine, FtpConnection& conn)
 {
     if (conn.tls_stage != TLS_READY || conn.file < 0)
         return 1;
+    if (conn.upload_sent)
+        return finish_tls_upload(engine, conn);
     const std::uint32_t serial = conn.serial;
     for (int round = 0; round < UPLOAD_ROUNDS; ++round) {
         conn.idle_count = 0;

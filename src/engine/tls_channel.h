@@ -23,7 +23,8 @@ bool start_tls_if_wanted(Engine& engine, FtpConnection& conn);
 // Bytes read from the socket of a record that speaks TLS: drives the handshake and hands the
 // plaintext on (Engine::deliver_received). 1, or -1 when the record went.
 int tls_received(Engine& engine, FtpConnection& conn, const char* data, std::size_t count);
-// The peer closed the connection: during a control connection's handshake, TLS failed.
+// The peer closed the connection: during a control connection's handshake, TLS failed; after an
+// upload's close_notify, the upload is over.
 int tls_peer_closed(Engine& engine, FtpConnection& conn);
 // The socket can take more: sends what the session holds, then goes on with an upload.
 int tls_writable(Engine& engine, FtpConnection& conn);
