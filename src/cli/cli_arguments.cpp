@@ -2,6 +2,7 @@
 
 #include "cli/web_commands.h"
 #include "engine/proxy.h"
+#include "platform/tls_session.h"
 #include "settings/proxy_settings.h"
 
 #include <charconv>
@@ -76,6 +77,7 @@ std::optional<CliArguments> parse_cli_arguments(const std::vector<std::string>& 
 {
     CliArguments result;
     std::vector<std::string> positional;
+    bool require_tls = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (result.command == "quote" && positional.size() >= 1) {
@@ -95,7 +97,16 @@ std::optional<CliArguments> parse_cli_arguments(const std::vector<std::string>& 
             result.resume = true;
         else if (arg == "--append")
             result.append = true;
-        else if (arg == "-r" || arg == "--recursive")
+        else if (arg == "--tls")
+            require_tls = true;
+        else if (arg == "--pin-sha256") {
+            std::optional<std::string> pin =
+                ++i < args.size() ? normalise_fingerprint(args[i]) : std::nullopt;
+            if (!pin)
+                return fail(error, "--pin-sha256 needs a SHA-256 fingerprint (64 hexadecimal digits, colons "
+                                   "allowed)");
+            result.options.pin_sha256 = *pin;
+        } else if (arg == "-r" || arg == "--recursive")
             result.recursive = true;
         else if (arg == "--parallel") {
             if (++i >= args.size() || !parse_int(args[i], result.parallel) || result.parallel < 1 ||
@@ -123,6 +134,7 @@ std::optional<CliArguments> parse_cli_arguments(const std::vector<std::string>& 
             if (++i >= args.size())
                 return fail(error, "--ca-file needs a PEM file");
             result.ca_file = args[i];
+            result.options.ca_file = args[i];
         } else if (arg == "-h" || arg == "--help")
             result.command = "help";
         else if (arg == "--version")
@@ -195,6 +207,8 @@ std::optional<CliArguments> parse_cli_arguments(const std::vector<std::string>& 
     } else {
         return fail(error, "unknown command " + result.command);
     }
+    if (require_tls && result.url.tls == TLS_NONE)
+        result.url.tls = TLS_EXPLICIT;
     if ((result.resume || result.append) && result.command != "get" && result.command != "put")
         return fail(error, "--resume and --append belong to get and put");
     if (result.append && result.command != "put")

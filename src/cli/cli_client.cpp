@@ -1,8 +1,10 @@
 #include "cli/cli_client.h"
 
+#include "cli/cli_trust.h"
 #include "cli/listing_output.h"
 #include "engine/command_set.h"
 #include "engine/control_channel.h"
+#include "engine/tls_channel.h"
 #include "platform/clock.h"
 #include "views/dir_entry.h"
 #include "views/listing_parser.h"
@@ -67,6 +69,8 @@ CliClient::CliClient(CliOptions options, FtpUrl url)
     if (options_.proxy.type != 0)
         set_proxy(engine_, options_.proxy.type, options_.proxy.host, options_.proxy.port, options_.proxy.user,
                   options_.proxy.password);
+    // The command line states the whole trust: no pins kept by the desktop program apply here.
+    engine_.set_tls_trust(options_.ca_file, {});
     window_.set_handler([this](const Message& m) {
         if (m.id != WM_CLOSE_SESSION)
             return false;
@@ -84,12 +88,14 @@ bool CliClient::start_session()
 {
     std::string user = url_.user.empty() ? ANONYMOUS_USER : url_.user;
     std::string password = url_.password.value_or(url_.user.empty() ? ANONYMOUS_PASSWORD : "");
-    control_ = open_session(engine_, user, password, "", url_.host, url_.port, nullptr,
-                            [this](FtpConnection&, bool ok) {
-                                if (!ok && error_.empty())
-                                    error_ = last_reply_.empty() ? "login failed" : last_reply_;
-                                return 0;
-                            });
+    control_ = open_session(
+        engine_, user, password, "", url_.host, url_.port, nullptr,
+        [this](FtpConnection&, bool ok) {
+            if (!ok && error_.empty())
+                error_ = last_reply_.empty() ? "login failed" : last_reply_;
+            return 0;
+        },
+        nullptr, nullptr, url_.tls);
     if (!control_) {
         error_ = "cannot open a session to " + url_.host;
         return false;
@@ -204,6 +210,11 @@ void CliClient::on_event(std::int32_t code, FtpConnection* conn, const EventArg&
             finish(false);
         break;
     case EV_NEED_PASSWORD: fail("the server asks for a password; give one in the URL or in ~/.netrc"); break;
+    case EV_TLS: verbose_line("* " + trimmed(arg.text)); break;
+    case EV_CERTIFICATE:
+        if (control)
+            judge_certificate(*conn);
+        break;
     case EV_CLOSED:
         if (conn == control_) {
             ended_ = true;
@@ -224,6 +235,12 @@ void CliClient::on_event(std::int32_t code, FtpConnection* conn, const EventArg&
     case EV_RESOLVING:
     case EV_QUEUED: break;
     }
+}
+
+void CliClient::judge_certificate(FtpConnection& conn)
+{
+    if (trust_certificate(conn, options_.pin_sha256, url_.host, &error_))
+        verbose_line("* certificate trusted by --pin-sha256");
 }
 
 void CliClient::verbose_line(const std::string& line)

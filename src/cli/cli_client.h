@@ -29,6 +29,8 @@ struct CliOptions {
     bool quiet = false; // no progress line
     int timeout_ms = 30000;
     ProxySpec proxy;
+    std::string ca_file;    // the CA trusted instead of the system's store
+    std::string pin_sha256; // the one certificate trusted whatever vouches for it ("AB:CD:...")
 };
 
 class CliClient {
@@ -50,6 +52,7 @@ private:
     void finish(bool ok);
     void fail(const std::string& message);
     void on_event(std::int32_t code, FtpConnection* conn, const EventArg& arg);
+    void judge_certificate(FtpConnection& conn);
     void show_progress(const FtpConnection& data, bool force = false);
     void ask_size_for_progress();
     void verbose_line(const std::string& line);

@@ -1,5 +1,6 @@
 #include "cli/cli_mirror.h"
 
+#include "cli/cli_trust.h"
 #include "engine/command_set.h"
 #include "engine/control_channel.h"
 #include "views/listing_parser.h"
@@ -47,6 +48,7 @@ CliMirror::CliMirror(CliOptions options, FtpUrl url, int parallel)
     if (options_.proxy.type != 0)
         set_proxy(engine_, options_.proxy.type, options_.proxy.host, options_.proxy.port, options_.proxy.user,
                   options_.proxy.password);
+    engine_.set_tls_trust(options_.ca_file, {});
 }
 
 CliMirror::~CliMirror() = default;
@@ -55,26 +57,28 @@ FtpConnection* CliMirror::open_worker_session(std::size_t index)
 {
     const std::string user = url_.user.empty() ? ANONYMOUS_USER : url_.user;
     const std::string password = url_.password.value_or(url_.user.empty() ? ANONYMOUS_PASSWORD : "");
-    FtpConnection* conn = open_session(engine_, user, password, "", url_.host, url_.port, nullptr,
-                                       [this, index](FtpConnection&, bool ok) {
-                                           Worker& worker = workers_[index];
-                                           if (!ok) {
-                                               worker.dead = true;
-                                               if (index == 0)
-                                                   note_failure("login failed");
-                                           } else if (!worker.logged_in) {
-                                               worker.logged_in = true;
-                                               if (index == 0 && download_) {
-                                                   list_remote(url_.path, root_, 0);
-                                               } else if (index == 0) {
-                                                   make_remote_parents(url_.path);
-                                                   upload_folder(root_, url_.path, 0);
-                                               }
-                                               dispatch();
-                                           }
-                                           check_finished();
-                                           return 0;
-                                       });
+    FtpConnection* conn = open_session(
+        engine_, user, password, "", url_.host, url_.port, nullptr,
+        [this, index](FtpConnection&, bool ok) {
+            Worker& worker = workers_[index];
+            if (!ok) {
+                worker.dead = true;
+                if (index == 0)
+                    note_failure("login failed");
+            } else if (!worker.logged_in) {
+                worker.logged_in = true;
+                if (index == 0 && download_) {
+                    list_remote(url_.path, root_, 0);
+                } else if (index == 0) {
+                    make_remote_parents(url_.path);
+                    upload_folder(root_, url_.path, 0);
+                }
+                dispatch();
+            }
+            check_finished();
+            return 0;
+        },
+        nullptr, nullptr, url_.tls);
     if (conn)
         conn->passive = options_.active ? 0 : 1;
     return conn;
@@ -376,6 +380,17 @@ void CliMirror::on_event(std::int32_t code, FtpConnection* conn, const EventArg&
             check_finished();
         }
         break;
+    case EV_TLS:
+        if (options_.verbose && conn && conn->role == ROLE_CONTROL)
+            std::cerr << "[" << conn->serial << "] * " << trimmed(arg.text) << "\n";
+        break;
+    case EV_CERTIFICATE: {
+        // Each connection shows the certificate anew: the first refusal is the one reported.
+        std::string error;
+        if (conn && !trust_certificate(*conn, options_.pin_sha256, url_.host, &error))
+            note_failure(error);
+        break;
+    }
     case EV_TICK:
     case EV_RECEIVED:
     case EV_SENT:

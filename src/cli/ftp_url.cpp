@@ -46,11 +46,19 @@ std::optional<std::string> percent_decode(std::string_view text)
 
 std::optional<FtpUrl> parse_ftp_url(std::string_view text, std::string* error)
 {
-    constexpr std::string_view scheme = "ftp://";
-    if (text.size() < scheme.size() || text.substr(0, scheme.size()) != scheme)
-        return fail(error, "the URL must start with ftp://");
-    text.remove_prefix(scheme.size());
     FtpUrl url;
+    if (text.starts_with("ftps://")) {
+        url.tls = TLS_IMPLICIT;
+        url.port = 990;
+        text.remove_prefix(7);
+    } else if (text.starts_with("ftpes://")) {
+        url.tls = TLS_EXPLICIT;
+        text.remove_prefix(8);
+    } else if (text.starts_with("ftp://")) {
+        text.remove_prefix(6);
+    } else {
+        return fail(error, "the URL must start with ftp://, ftps:// or ftpes://");
+    }
     std::string_view authority = text.substr(0, text.find('/'));
     if (authority.size() < text.size()) {
         auto path = percent_decode(text.substr(authority.size()));

@@ -1,5 +1,8 @@
-// ftp://[user[:password]@]host[:port]/path as the command-line client takes it.
+// ftp://[user[:password]@]host[:port]/path as the command-line client takes it; ftps:// is FTP over
+// implicit TLS (port 990 unless given), ftpes:// FTP with explicit TLS required.
 #pragma once
+
+#include "engine/ftp_connection.h"
 
 #include <optional>
 #include <string>
@@ -13,6 +16,7 @@ struct FtpUrl {
     std::string host;
     int port = 21;
     std::string path; // "" when the URL has none; otherwise starts with "/"
+    TlsMode tls = TLS_NONE;
 };
 
 // Percent escapes are decoded in user, password and path. nullopt (with a reason) for a text that is

@@ -44,7 +44,11 @@ constexpr const char* USAGE =
     "  of bytes, percent, rate and time left is drawn only when stderr is a terminal),\n"
     "  --proxy ftp|socks4|socks5://[user[:password]@]host:port, or --proxy env (the FTP proxy\n"
     "  that ftp_proxy or all_proxy names; active mode through SOCKS goes passive)\n"
-    "URL: ftp://[user[:password]@]host[:port]/path (anonymous when no user and ~/.netrc has no entry)\n"
+    "TLS: --tls (explicit TLS required on ftp://), --ca-file PEM (trust only this CA),\n"
+    "  --pin-sha256 FINGERPRINT (trust this one certificate); an untrusted certificate ends the\n"
+    "  session before the login with exit status 1\n"
+    "URL: ftp://[user[:password]@]host[:port]/path (anonymous when no user and ~/.netrc has no entry);\n"
+    "  ftps://... is implicit TLS (port 990 by default), ftpes://... explicit TLS (required).\n"
     "  A URL without a password takes user and password from ~/.netrc (machine, login, password),\n"
     "  which must be readable by its owner only (chmod 600 ~/.netrc).\n"
     "exit status: 0 success, 1 transfer or server failure, 2 usage error\n";

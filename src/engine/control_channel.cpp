@@ -2,6 +2,7 @@
 
 #include "engine/data_connection.h"
 #include "engine/reply_table.h"
+#include "engine/tls_channel.h"
 #include "platform/socket_error.h"
 #include "platform/window.h"
 #include "ui/language.h"
@@ -21,19 +22,6 @@ enum class Outcome {
 bool positive(int code)
 {
     return code >= 200 && code <= 299;
-}
-
-// Control commands are short; a send that does not go out whole counts as failed.
-long send_text(const FtpConnection& conn, const std::string& text)
-{
-    std::size_t sent = 0;
-    while (sent < text.size()) {
-        long n = socket_send(conn.socket, text.data() + sent, text.size() - sent);
-        if (n <= 0)
-            return SOCKET_ERROR;
-        sent += static_cast<std::size_t>(n);
-    }
-    return static_cast<long>(sent);
 }
 
 std::string block_text(std::string_view text)
@@ -146,7 +134,7 @@ Outcome act_on_reply(Engine& engine, FtpConnection& conn, int code, std::string_
     case ReplyAction::Failure: fail_command(engine, conn, block); break;
     case ReplyAction::ResendUser:
         engine.raise(EV_LOG, &conn, 0, head->text);
-        if (engine.is_live(&conn, serial) && send_text(conn, head->text) < 0) {
+        if (engine.is_live(&conn, serial) && !send_control_text(engine, conn, head->text)) {
             engine.status(&conn, format_string<IDS_STATUS_REQUEST_SEND_FAILED>(SOCKET_ERROR));
             if (engine.is_live(&conn, serial))
                 conn.state = ST_NEW;
@@ -306,7 +294,7 @@ int clear_queue(Engine& engine, FtpConnection& conn)
 
 int send_next_command(Engine& engine, FtpConnection& conn)
 {
-    if (conn.queue.empty())
+    if (conn.queue.empty() || tls_holds_commands(conn))
         return 0;
     const std::uint32_t serial = conn.serial;
     FtpCommand* head = conn.queue.front().get();
@@ -348,7 +336,9 @@ int send_next_command(Engine& engine, FtpConnection& conn)
         complete_command(engine, conn);
         return 1;
     }
-    if (send_text(conn, head->text) < 0) {
+    if (!send_control_text(engine, conn, head->text)) {
+        if (!engine.is_live(&conn, serial))
+            return -1;
         engine.status(&conn, format_string<IDS_STATUS_REQUEST_SEND_FAILED>(SOCKET_ERROR));
         if (!engine.is_live(&conn, serial))
             return -1;
@@ -526,8 +516,15 @@ void process_replies(Engine& engine, FtpConnection& conn)
                     return;
             }
             logged = lf + 1;
+            const bool auth = at_head.kind == CMD_AUTH;
             if (act_on_reply(engine, conn, code, rest, block_text(block)) == Outcome::Destroyed)
                 return;
+            if (auth && conn.tls) {
+                // From here on only what comes through TLS counts: text that followed the AUTH reply
+                // in clear could be anyone's.
+                conn.buffer.clear();
+                return;
+            }
         }
         pos = lf + 1;
         while (pos < text.size() &&
@@ -543,13 +540,16 @@ void process_replies(Engine& engine, FtpConnection& conn)
 
 FtpConnection* open_session(Engine& engine, const std::string& user, const std::string& password,
                             const std::string& account, const std::string& server, int port, void* owner,
-                            LoginCallback login_callback, void* user_data1, void* user_data2)
+                            LoginCallback login_callback, void* user_data1, void* user_data2, TlsMode tls)
 {
     if (!engine.window() || server.empty())
         return nullptr;
     FtpConnection* conn = engine.new_connection();
     conn->state = ST_NEW;
-    conn->host = server + ":" + std::to_string(port == 0 ? 21 : port);
+    if (port == 0)
+        port = tls == TLS_IMPLICIT ? IMPLICIT_TLS_PORT : DEFAULT_FTP_PORT;
+    conn->host = server + ":" + std::to_string(port);
+    conn->tls_mode = tls;
     conn->role = ROLE_CONTROL;
     conn->account = account;
     conn->user_name = user;
@@ -564,6 +564,8 @@ FtpConnection* open_session(Engine& engine, const std::string& user, const std::
     if (!password.empty())
         queue_command(engine, conn, CMD_PASS, "PASS " + password + "\r\n", make_login_step_callback(engine),
                       {}, user_data1, user_data2);
+    if (engine.is_live(conn, serial) && (tls == TLS_EXPLICIT || tls == TLS_EXPLICIT_IF_AVAILABLE))
+        queue_auth_tls(engine, *conn);
     if (!engine.is_live(conn, serial))
         return nullptr;
     // The record starts (socket, lookup, connect) once the caller's work is done.

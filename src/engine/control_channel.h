@@ -24,10 +24,15 @@ void complete_command(Engine& engine, FtpConnection& conn);
 void fail_command(Engine& engine, FtpConnection& conn, std::string_view reply);
 void process_replies(Engine& engine, FtpConnection& conn);
 
+constexpr int DEFAULT_FTP_PORT = 21;
+constexpr int IMPLICIT_TLS_PORT = 990;
+
+// A control connection to server (port 0: 21, or 990 for implicit TLS) with its login queued; with
+// explicit TLS, AUTH TLS goes ahead of the login.
 FtpConnection* open_session(Engine& engine, const std::string& user, const std::string& password,
                             const std::string& account, const std::string& server, int port, void* owner,
                             LoginCallback login_callback, void* user_data1 = nullptr,
-                            void* user_data2 = nullptr);
+                            void* user_data2 = nullptr, TlsMode tls = TLS_NONE);
 void resend_password(Engine& engine, FtpConnection& conn, const std::string& password);
 void close_session(Engine& engine, FtpConnection& conn);
 

@@ -1,6 +1,7 @@
 #include "engine/data_connection.h"
 
 #include "engine/control_channel.h"
+#include "engine/tls_channel.h"
 #include "platform/socket_error.h"
 #include "platform/window.h"
 #include "ui/language.h"
@@ -198,7 +199,10 @@ void accept_data_connection(Engine& engine, FtpConnection& listener)
         listener.parent = nullptr; // the new record serves the control connection now
         engine.destroy_connection(&listener, false);
     }
-    engine.run_state(*conn);
+    const std::uint32_t serial = conn->serial;
+    start_tls_if_wanted(engine, *conn);
+    if (engine.is_live(conn, serial))
+        engine.run_state(*conn);
 }
 
 int parse_pasv_reply(Engine& engine, FtpConnection& control)
@@ -233,9 +237,6 @@ int parse_pasv_reply(Engine& engine, FtpConnection& control)
     return 1;
 }
 
-namespace {
-
-// The end of the file: closing the socket tells the server that the upload is complete.
 int finish_upload(Engine& engine, FtpConnection& conn)
 {
     ::close(conn.file);
@@ -245,6 +246,8 @@ int finish_upload(Engine& engine, FtpConnection& conn)
     engine.destroy_connection(&conn, true);
     return -1;
 }
+
+namespace {
 
 // Counts what a send took. 1: all of it, go on; 0: the socket is full, wait for the next write
 // notification; -1: the record was failed or destroyed.
@@ -279,6 +282,8 @@ int after_send(Engine& engine, FtpConnection& conn, long sent, std::size_t wante
 
 int upload_step(Engine& engine, FtpConnection& conn)
 {
+    if (conn.tls)
+        return tls_upload_step(engine, conn);
     if (conn.file < 0)
         return 1;
     for (int round = 0; round < UPLOAD_ROUNDS; ++round) {
@@ -363,7 +368,9 @@ bool open_transfer_file(Engine& engine, FtpConnection& control, FtpCommand& comm
     FtpConnection* data = control.data_connection;
     if (data->state != ST_LISTENING && data->file < 0) {
         data->file = fd;
-        if (data->state == ST_SENDING && data->socket)
+        if (data->state == ST_SENDING && data->socket && data->tls)
+            tls_listen(engine, *data); // listens for room in the socket from now on
+        else if (data->state == ST_SENDING && data->socket)
             async_select(data->socket, engine.window(), WM_FTP_WRITE, FD_WRITE); // start sending promptly
     } else {
         control.file = fd;

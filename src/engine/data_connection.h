@@ -30,6 +30,8 @@ void accept_data_connection(Engine& engine, FtpConnection& listener);
 // The success path of PASV's callback: opens the data connection; 0 when the reply names none.
 int parse_pasv_reply(Engine& engine, FtpConnection& control);
 int upload_step(Engine& engine, FtpConnection& conn);
+// The end of an upload's file: closing the socket tells the server that the upload is complete. -1.
+int finish_upload(Engine& engine, FtpConnection& conn);
 void drain_data_connection(Engine& engine, FtpConnection& conn);
 
 // Opens the local file of the transfer command at the head (when it is sent); false when the

@@ -2,6 +2,7 @@
 
 #include "engine/control_channel.h"
 #include "engine/data_connection.h"
+#include "engine/tls_channel.h"
 #include "platform/clock.h"
 #include "platform/socket_error.h"
 #include "platform/window.h"
@@ -58,6 +59,21 @@ void Engine::set_timeout(int ms)
         window_->set_timer(TIMER_TIMEOUT, ms);
     }
     timeout_ms_ = ms;
+}
+
+void Engine::set_tls_trust(std::string ca_file, std::filesystem::path pin_file)
+{
+    if (ca_file != ca_file_)
+        tls_context_.reset();
+    ca_file_ = std::move(ca_file);
+    pin_file_ = std::move(pin_file);
+}
+
+const TlsContext* Engine::tls_context(std::string* error)
+{
+    if (!tls_context_)
+        tls_context_ = TlsContext::create(ca_file_, error);
+    return tls_context_.get();
 }
 
 void Engine::engine_shutdown()
@@ -443,6 +459,11 @@ bool Engine::on_read(const Message& m)
         end_connect_pause(*conn);
         return true;
     }
+    // A record that speaks TLS listens for every event under one message.
+    if (conn->tls && (select_event(m) & FD_WRITE)) {
+        tls_writable(*this, *conn);
+        return true;
+    }
     if (conn->state != ST_PROXY)
         conn->state = ST_READY;
     if (select_event(m) & FD_READ) {
@@ -450,8 +471,12 @@ bool Engine::on_read(const Message& m)
     } else if (select_event(m) & FD_CLOSE) {
         if (conn->state == ST_PROXY)
             proxy_closed(*this, *conn);
+        else if (conn->upload_sent)
+            tls_peer_closed(*this, *conn);
         else if (conn->role != ROLE_CONTROL)
             data_closed(*conn);
+        else if (conn->tls)
+            tls_peer_closed(*this, *conn);
     }
     return true;
 }
@@ -476,6 +501,10 @@ bool Engine::on_write(const Message& m)
         return false;
     if (int error = select_error(m)) {
         socket_failure(*conn, error);
+        return true;
+    }
+    if (conn->tls) {
+        tls_writable(*this, *conn);
         return true;
     }
     conn->state = ST_SENDING;
@@ -561,9 +590,13 @@ void Engine::timeout_visits()
     // cursor would stretch the time-out by the number of records: a stalled download (control and
     // data record) took twice as long to give up, twenty open sessions twenty times.
     std::vector<std::pair<FtpConnection*, std::uint32_t>> waiting;
-    for (const auto& r : records_)
-        if (!r->queue.empty())
+    for (const auto& r : records_) {
+        // A certificate before the user's eyes is no stalled server.
+        if (r->tls_stage == TLS_DECIDING)
+            r->idle_count = 0;
+        else if (!r->queue.empty())
             waiting.emplace_back(r.get(), r->serial);
+    }
     for (auto [conn, serial] : waiting)
         if (is_live(conn, serial) && !conn->queue.empty())
             timeout_visit(*conn);
@@ -647,6 +680,7 @@ int Engine::step_new(FtpConnection& conn)
     conn.proxy_stage = 0;
     conn.socks.reset();
     close_socket(conn);
+    reset_tls(*this, conn);
     conn.socket = socket_open();
     if (!conn.socket) {
         status(&conn, load_string(IDS_STATUS_NO_SOCKET_WAITING));
@@ -716,7 +750,12 @@ int Engine::step_resolved(FtpConnection& conn)
 int Engine::step_connected(FtpConnection& conn)
 {
     const std::uint32_t serial = conn.serial;
-    if (conn.role == ROLE_UPLOAD) {
+    if (start_tls_if_wanted(*this, conn)) {
+        if (!is_live(&conn, serial))
+            return -1;
+        if (conn.role == ROLE_UPLOAD)
+            conn.state = ST_SENDING;
+    } else if (conn.role == ROLE_UPLOAD) {
         if (async_select(conn.socket, window_, WM_FTP_WRITE, FD_WRITE) != 0) {
             raise(EV_SOCKET_ERROR, &conn, last_socket_error());
             if (is_live(&conn, serial))
@@ -761,6 +800,8 @@ int Engine::receive_step(FtpConnection& conn)
         conn.parent->idle_count = 0;
     if (got == 0)
         return 1;
+    if (conn.tls && conn.state != ST_PROXY)
+        return tls_received(*this, conn, scratch_.data(), static_cast<std::size_t>(got));
     return deliver_received(conn, scratch_.data(), static_cast<std::size_t>(got));
 }
 
@@ -773,6 +814,8 @@ int Engine::proxy_received(FtpConnection& conn, std::string_view data)
     // Still in the handshake, or started over after a failed send.
     if (conn.state != ST_READY)
         return 1;
+    if (conn.role == ROLE_CONTROL && start_tls_if_wanted(*this, conn))
+        return 1; // the server speaks only after our TLS hello: nothing followed the proxy's reply
     if (conn.role != ROLE_CONTROL) {
         // Through the proxy now: a data connection goes on as after a direct connect (an upload
         // starts sending); what followed the proxy's reply is the transfer's first data.

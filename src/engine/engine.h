@@ -13,6 +13,7 @@
 #include "platform/message.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <list>
 #include <memory>
@@ -125,6 +126,20 @@ public:
     [[nodiscard]] std::uint32_t next_lookup_message();
     [[nodiscard]] std::uint64_t next_command_serial() { return ++command_serial_; }
 
+    // TLS trust: a CA file trusted instead of the system's store (empty: the system's), and the file of the
+    // certificates the user chose to trust always (empty: none, every unverified certificate is put
+    // to the shell). Takes effect for connections that start TLS afterwards.
+    void set_tls_trust(std::string ca_file, std::filesystem::path pin_file);
+    [[nodiscard]] const std::filesystem::path& pin_file() const { return pin_file_; }
+    // The TLS client context, made on first use; null (with the reason) when the CA file is unusable.
+    [[nodiscard]] const TlsContext* tls_context(std::string* error);
+
+    // Plaintext that arrived on a record, as from its socket: into the file of a download, the
+    // buffer of a listing, or the replies of a control connection. 1, or -1 when the record went.
+    int deliver_received(FtpConnection& conn, const char* data, std::size_t count);
+    // The end of a data connection's data (the peer closed it).
+    void data_closed(FtpConnection& conn);
+
     // Starts the host resolution of a record that has a socket (the ST_NEW step and the proxies).
     void resolve_host(FtpConnection& conn);
     // Takes over the parent's local file when the parent holds one.
@@ -147,8 +162,6 @@ private:
     void connect_pause_tick();
     void timeout_visits();
     void timeout_visit(FtpConnection& conn);
-    void data_closed(FtpConnection& conn);
-    int deliver_received(FtpConnection& conn, const char* data, std::size_t count);
     int proxy_received(FtpConnection& conn, std::string_view data);
 
     std::list<std::unique_ptr<FtpConnection>> records_;
@@ -169,6 +182,9 @@ private:
     ProxySettings proxy_;
     std::string host_name_;
     std::vector<char> scratch_ = std::vector<char>(DATA_BLOCK_SIZE);
+    std::string ca_file_;
+    std::filesystem::path pin_file_;
+    std::unique_ptr<TlsContext> tls_context_;
 };
 
 } // namespace kestovan

@@ -4,6 +4,7 @@
 
 #include "platform/async_socket.h"
 #include "platform/host_lookup.h"
+#include "platform/tls_session.h"
 #include "proxy/socks_handshake.h"
 
 #include <cstdint>
@@ -62,6 +63,10 @@ enum CommandKind : std::int32_t {
     CMD_REST = 20,
     CMD_MARK = 22,
     CMD_RAW = 23,
+    // Ours: the TLS commands (RFC 4217).
+    CMD_AUTH = 24,
+    CMD_PBSZ = 25,
+    CMD_PROT = 26,
 };
 
 enum EngineEvent : std::int32_t {
@@ -81,6 +86,16 @@ enum EngineEvent : std::int32_t {
     EV_RESOLVING = 13,
     EV_QUEUED = 14,
     EV_TIMEOUT = 15,
+    // Ours. The certificate of a control connection is neither verified nor pinned: the handler
+    // calls accept_certificate (tls_channel.h) to go on, else the session ends.
+    EV_CERTIFICATE = 16,
+    // A TLS notice for the session log; the number is a TlsNotice, the text says it.
+    EV_TLS = 17,
+};
+
+enum TlsNotice : std::int32_t {
+    TLS_NOTICE_ESTABLISHED = 1,    // the text names the TLS version and cipher
+    TLS_NOTICE_PLAIN_FALLBACK = 2, // TLS was wanted if available, and the server does not offer it
 };
 
 // Sub-codes of EV_ERROR, carried in the upper 16 bits of the event code.
@@ -95,9 +110,11 @@ enum EngineError : std::int32_t {
     ERR_REPLY = 7,
     ERR_LOCAL_FILE = 10,
     // Our own additions: refusals that protect the user; the text argument says what happened.
-    ERR_BAD_ARGUMENT = 11, // a command argument held CR or LF; nothing was sent
-    ERR_PROTOCOL = 12,     // the server broke the protocol (endless reply, oversized listing, ...)
-    ERR_TRANSFER = 13,     // a transfer ended short of the size the server announced
+    ERR_BAD_ARGUMENT = 11,    // a command argument held CR or LF; nothing was sent
+    ERR_PROTOCOL = 12,        // the server broke the protocol (endless reply, oversized listing, ...)
+    ERR_TRANSFER = 13,        // a transfer ended short of the size the server announced
+    ERR_TLS_UNAVAILABLE = 14, // TLS was required and the server refused it or the handshake failed
+    ERR_TLS_CERTIFICATE = 15, // the server's certificate was refused (changed pin, not trusted)
 };
 
 // The number argument of EV_STATUS: which status the text reports, for callers that act on one
@@ -146,6 +163,22 @@ struct FtpCommand {
     bool created_file = false; // download: the local file did not exist before this command made it
 };
 
+// The encryption a control connection asks for.
+enum TlsMode : std::uint8_t {
+    TLS_NONE = 0,                  // plain FTP
+    TLS_EXPLICIT_IF_AVAILABLE = 1, // AUTH TLS; plain when the server refuses it
+    TLS_EXPLICIT = 2,              // AUTH TLS, or the session ends before USER
+    TLS_IMPLICIT = 3,              // TLS from the first byte
+};
+
+// Where a record's TLS stands. Until TLS_READY nothing but AUTH TLS goes out on it.
+enum TlsStage : std::uint8_t {
+    TLS_OFF = 0,
+    TLS_HANDSHAKE = 1,
+    TLS_DECIDING = 2, // the certificate waits for the user's word
+    TLS_READY = 3,
+};
+
 struct FtpConnection {
     SocketHandle socket = 0;
     FtpConnection* parent = nullptr;          // data connection or listener: its control connection
@@ -180,7 +213,14 @@ struct FtpConnection {
     std::int64_t connect_pause_until = 0; // after a connect notification: when the next step may run
     std::vector<char> send_buffer;        // upload: bytes read from the file, sent from send_offset on
     std::size_t send_offset = 0;
-    bool login_retried = false; // the one repeat of USER and PASS after a 503 was used
+    bool login_retried = false;  // the one repeat of USER and PASS after a 503 was used
+    TlsMode tls_mode = TLS_NONE; // control: what the session asked for
+    std::unique_ptr<TlsSession> tls;
+    TlsStage tls_stage = TLS_OFF;
+    bool protected_data = false; // control: PROT P was accepted, so data connections speak TLS
+    std::string tls_fingerprint; // control: the SHA-256 of the certificate this session trusts
+    bool tls_closed = false;     // the peer sent its close_notify
+    bool upload_sent = false;    // a TLS upload sent its close_notify and waits for the server to close
 };
 
 } // namespace kestovan

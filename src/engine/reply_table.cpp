@@ -43,7 +43,10 @@ ReplyAction reply_action(const ReplyContext& r)
     case CMD_RNTO:
     case CMD_TYPE:
     case CMD_PASV:
-    case CMD_ACCT: return success_if(positive(r.code));
+    case CMD_ACCT:
+    case CMD_AUTH:
+    case CMD_PBSZ:
+    case CMD_PROT: return success_if(positive(r.code));
     case CMD_LIST:
         if (r.code == 150 || r.code == 125)
             return ReplyAction::None;

@@ -328,6 +328,14 @@ std::optional<SocketAddress> socket_peer_address(SocketHandle s)
     return from_sockaddr(sa);
 }
 
+int socket_shutdown_send(SocketHandle s)
+{
+    SocketEntry* e = find(s);
+    if (!e)
+        return fail(WSAENOTSOCK);
+    return ::shutdown(e->fd, SHUT_WR) == 0 ? 0 : fail_errno();
+}
+
 long socket_pending(SocketHandle s)
 {
     SocketEntry* e = find(s);

@@ -43,6 +43,8 @@ long socket_send(SocketHandle s, const char* data, std::size_t size);
 
 [[nodiscard]] std::optional<SocketAddress> socket_local_address(SocketHandle s);
 [[nodiscard]] std::optional<SocketAddress> socket_peer_address(SocketHandle s);
+// Ends our sending side (a FIN) while the peer may still send: 0, or SOCKET_ERROR.
+int socket_shutdown_send(SocketHandle s);
 // Bytes that can be read now without blocking (FIONREAD).
 [[nodiscard]] long socket_pending(SocketHandle s);
 // For tests and diagnostics: the number of open sockets of this layer.

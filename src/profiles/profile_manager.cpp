@@ -211,6 +211,17 @@ void ProfileManager::edit_check(FormControl control, bool on)
         view_->form_changed();
 }
 
+void ProfileManager::edit_encryption(std::uint8_t encryption)
+{
+    if (page() != FormPage::FTP_SERVER || !selection_->session)
+        return;
+    const std::string port = ftp_.port;
+    edit_ftp_encryption(ftp_, encryption);
+    store_form();
+    if (ftp_.port != port)
+        view_->form_changed();
+}
+
 // --- the profile-name list ------------------------------------------------------------------------
 
 void ProfileManager::rebuild_name_list()

@@ -95,6 +95,7 @@ public:
     // An edit of a control: stored at once into the selected entry (marked modified).
     void edit_text(FormControl control, const std::string& text);
     void edit_check(FormControl control, bool on);
+    void edit_encryption(std::uint8_t encryption);
 
     [[nodiscard]] const std::vector<NameLine>& name_lines() const { return name_lines_; }
     // The line of the selected entry, or the first line; -1 for an empty list.

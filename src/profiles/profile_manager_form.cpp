@@ -70,6 +70,7 @@ FtpForm fill_ftp_form(const DirEntry& node, const SiteProfile& profile, std::str
     form.passive = profile.passive != 0;
     form.lower_files = (profile.name_case & CASE_LOWER_FILES) != 0;
     form.lower_folders = (profile.name_case & CASE_LOWER_FOLDERS) != 0;
+    form.encryption = profile.encryption;
     return form;
 }
 
@@ -129,6 +130,17 @@ bool edit_ftp_check(FtpForm& form, FormControl control, bool on, std::string_vie
     return true;
 }
 
+void edit_ftp_encryption(FtpForm& form, std::uint8_t encryption)
+{
+    const bool was_implicit = form.encryption == ENCRYPTION_IMPLICIT;
+    const bool implicit = encryption == ENCRYPTION_IMPLICIT;
+    if (implicit && !was_implicit && (form.port.empty() || form.port == DEFAULT_PORT))
+        form.port = std::string(DEFAULT_IMPLICIT_TLS_PORT);
+    else if (was_implicit && !implicit && form.port == DEFAULT_IMPLICIT_TLS_PORT)
+        form.port = std::string(DEFAULT_PORT);
+    form.encryption = encryption;
+}
+
 bool edit_link_form(LinkForm& form, FormControl control, std::string_view text)
 {
     switch (control) {
@@ -172,6 +184,7 @@ void store_ftp_form(const FtpForm& form, DirEntry& node, SiteProfile& profile)
     if (form.lower_folders)
         profile.name_case |= CASE_LOWER_FOLDERS;
     profile.save_password = form.save_password ? 1 : 0;
+    profile.encryption = form.encryption;
 }
 
 void store_link_form(const LinkForm& form, DirEntry& node, SiteProfile& profile)
@@ -207,6 +220,7 @@ void copy_stored_fields(const SiteProfile& from, SiteProfile& to)
     to.name_case = from.name_case;
     to.save_password = from.save_password;
     to.anonymous = from.anonymous;
+    to.encryption = from.encryption;
     to.user = from.user;
     to.kind_copy = from.kind_copy;
 }

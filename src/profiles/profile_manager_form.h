@@ -5,6 +5,7 @@
 
 #include "profiles/site_profile.h"
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -33,7 +34,20 @@ enum FormControl : int {
     CTL_URL_COMMENT = 1938,
     CTL_FOLDER_TITLE = 1956,
     CTL_FOLDER_COMMENT = 1957,
+    CTL_ENCRYPTION = 1958, // ours: the encryption choice
 };
+
+// The lines of the encryption choice, in the order the page shows them.
+struct EncryptionChoice {
+    std::uint8_t encryption = ENCRYPTION_EXPLICIT;
+    int string_id = 0;
+};
+inline constexpr std::array<EncryptionChoice, 4> ENCRYPTION_CHOICES{{
+    {ENCRYPTION_EXPLICIT, IDS_ENCRYPTION_EXPLICIT},
+    {ENCRYPTION_IMPLICIT, IDS_ENCRYPTION_IMPLICIT},
+    {ENCRYPTION_EXPLICIT_IF_AVAILABLE, IDS_ENCRYPTION_IF_AVAILABLE},
+    {ENCRYPTION_PLAIN, IDS_ENCRYPTION_PLAIN},
+}};
 
 enum class FormPage {
     NONE,
@@ -60,6 +74,7 @@ struct FtpForm {
     bool passive = false;
     bool lower_files = false;
     bool lower_folders = false;
+    std::uint8_t encryption = ENCRYPTION_EXPLICIT;
 
     // The Connect button: a host and a user name, or an anonymous login.
     [[nodiscard]] bool can_connect() const { return (!host.empty() && !user.empty()) || anonymous; }
@@ -92,6 +107,9 @@ void set_anonymous(FtpForm& form, bool on, std::string_view email);
 // ticks Anonymous Login. False when control is no control of that page.
 bool edit_ftp_form(FtpForm& form, FormControl control, std::string_view text, std::string_view email);
 bool edit_ftp_check(FtpForm& form, FormControl control, bool on, std::string_view email);
+// Choosing an encryption; the port follows between 21 and 990 while it holds the other form's
+// default (or nothing).
+void edit_ftp_encryption(FtpForm& form, std::uint8_t encryption);
 bool edit_link_form(LinkForm& form, FormControl control, std::string_view text);
 bool edit_folder_form(FolderForm& form, FormControl control, std::string_view text);
 

@@ -58,6 +58,8 @@ private:
     {
         Level& level = levels_.back();
         auto node = make_profile_node(name, KIND_SITE);
+        // Tree texts written before profiles had a "TLS" line, and imported site lists, hold none.
+        node->session->encryption = ENCRYPTION_EXPLICIT_IF_AVAILABLE;
         DirEntry* added = node.get();
         if (level.owner)
             level.owner->add_child(std::move(node));

@@ -105,6 +105,7 @@ std::unique_ptr<SiteProfile> copy_profile(const SiteProfile* profile)
     copy->name_case = profile->name_case;
     copy->save_password = profile->save_password;
     copy->anonymous = profile->anonymous;
+    copy->encryption = profile->encryption;
     return copy;
 }
 
@@ -142,6 +143,9 @@ void append_profile_lines(std::string& out, const SiteProfile& profile, std::uin
     append_number(out, PROFILE_KEY_SAVE, profile.save_password);
     append_number(out, PROFILE_KEY_ANON, profile.anonymous);
     append_number(out, PROFILE_KEY_USER, profile.user);
+    // Only a site connects; folders, URL profiles and links have no use for the line.
+    if (kind == KIND_SITE)
+        append_number(out, PROFILE_KEY_TLS, profile.encryption);
 }
 
 std::string format_profile_file(const SiteProfile& profile, std::uint8_t kind, std::string_view display_name)
@@ -172,13 +176,18 @@ bool apply_profile_line(std::string_view line, SiteProfile& profile, std::uint8_
         profile.user = lenient_int32(value);
     else if (take_key_value(line, PROFILE_KEY_TYP, value))
         kind = lenient_byte(value);
-    else
+    else if (take_key_value(line, PROFILE_KEY_TLS, value)) {
+        // A number this version does not know still asks for TLS rather than giving it up.
+        const std::uint8_t stored = lenient_byte(value);
+        profile.encryption = stored <= ENCRYPTION_LAST ? stored : std::uint8_t{ENCRYPTION_EXPLICIT};
+    } else
         return false;
     return true;
 }
 
 void parse_profile_text(std::string_view text, SiteProfile& profile, std::uint8_t& kind)
 {
+    profile.encryption = ENCRYPTION_EXPLICIT_IF_AVAILABLE;
     for_each_state_line(text, PROFILE_LINE_LIMIT, PROFILE_TRAILING, [&](std::string_view line) {
         apply_profile_line(line, profile, kind);
         return true;

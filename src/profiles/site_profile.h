@@ -38,8 +38,19 @@ inline constexpr std::string_view PROFILE_KEY_TYP = "TYP";
 inline constexpr std::string_view PROFILE_KEY_SAVE = "SAVE";
 inline constexpr std::string_view PROFILE_KEY_ANON = "ANON";
 inline constexpr std::string_view PROFILE_KEY_USER = "USER";
+inline constexpr std::string_view PROFILE_KEY_TLS = "TLS";
 
 inline constexpr std::string_view DEFAULT_PORT = "21";
+inline constexpr std::string_view DEFAULT_IMPLICIT_TLS_PORT = "990";
+
+// The encryption a profile asks for, by the number its "TLS" line stores.
+enum ProfileEncryption : std::uint8_t {
+    ENCRYPTION_PLAIN = 0,                 // "Plain FTP (insecure)"
+    ENCRYPTION_EXPLICIT_IF_AVAILABLE = 1, // "Explicit TLS if available"
+    ENCRYPTION_EXPLICIT = 2,              // "Require explicit TLS"
+    ENCRYPTION_IMPLICIT = 3,              // "Implicit TLS"
+};
+inline constexpr std::uint8_t ENCRYPTION_LAST = ENCRYPTION_IMPLICIT;
 inline constexpr std::string_view ANONYMOUS_USER = "anonymous";
 // Sent as the password of an anonymous login when neither the profile nor the `email` setting has one.
 inline constexpr std::string_view DEFAULT_ANONYMOUS_PASSWORD = "guest@example.com";
@@ -60,6 +71,9 @@ struct SiteProfile {
     std::uint8_t name_case = 0; // CASE_LOWER_FILES | CASE_LOWER_FOLDERS
     std::uint8_t save_password = 0;
     std::uint8_t anonymous = 0;
+    // New profiles require TLS; a profile read from a text without the "TLS" line (written before
+    // there was one, or imported) uses it when the server offers it.
+    std::uint8_t encryption = ENCRYPTION_EXPLICIT;
     std::int32_t user = 0;      // origin mark: 0 made in the program, else written by the importer
     std::uint8_t kind_copy = 0; // the node kind, kept in step by the profile manager
     bool temporary = false;     // never written back (sessions opened from a bookmark)
@@ -112,7 +126,8 @@ void append_profile_lines(std::string& out, const SiteProfile& profile, std::uin
 
 // Applies one key line other than NAME; TYP goes to kind. False when the line matches no key.
 bool apply_profile_line(std::string_view line, SiteProfile& profile, std::uint8_t& kind);
-// Applies every line of a profile file's text (NAME lines are ignored).
+// Applies every line of a profile file's text (NAME lines are ignored); without a "TLS" line the
+// profile uses TLS if available.
 void parse_profile_text(std::string_view text, SiteProfile& profile, std::uint8_t& kind);
 
 // --- Profile files of tree nodes ---

@@ -54,6 +54,7 @@ void append_record(std::string& out, char prefix, const Task& task)
         w.byte(TASK_KEY_CASE, p->name_case);
         w.byte(TASK_KEY_ANON, p->anonymous);
         w.number(TASK_KEY_USER, p->user);
+        w.byte(TASK_KEY_TLS, p->encryption);
     }
     w.text(TASK_KEY_LOCAL, task.source);
     w.text(TASK_KEY_REMOTE, task.destination);
@@ -89,6 +90,7 @@ constexpr std::array RECORD_BYTES{
     RecordByte{TASK_KEY_PASV, &SiteProfile::passive, nullptr},
     RecordByte{TASK_KEY_CASE, &SiteProfile::name_case, nullptr},
     RecordByte{TASK_KEY_ANON, &SiteProfile::anonymous, nullptr},
+    RecordByte{TASK_KEY_TLS, &SiteProfile::encryption, nullptr},
     RecordByte{TASK_KEY_TYP, nullptr, &Task::kind},
     RecordByte{TASK_KEY_STATUS, nullptr, &Task::status},
     RecordByte{TASK_KEY_STATE, nullptr, &Task::state},
@@ -194,6 +196,8 @@ void parse_config(std::string_view text, ConfigState& state)
             if (std::string_view name; take_key_value(rest, TASK_KEY_NAME, name)) {
                 auto task = std::make_unique<Task>();
                 task->profile = std::make_unique<SiteProfile>();
+                // Records written before they had a "TLS" line use TLS when the server offers it.
+                task->profile->encryption = ENCRYPTION_EXPLICIT_IF_AVAILABLE;
                 task->name = std::string(name);
                 current = task.get();
                 (line->front() == TASK_PREFIX ? state.queue : state.bookmarks).push_back(std::move(task));

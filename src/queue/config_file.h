@@ -43,6 +43,7 @@ inline constexpr std::string_view TASK_KEY_STATUS = "STATUS";
 inline constexpr std::string_view TASK_KEY_STATE = "STATE";
 inline constexpr std::string_view TASK_KEY_MODE = "MODE";
 inline constexpr std::string_view TASK_KEY_SIZE = "SIZE";
+inline constexpr std::string_view TASK_KEY_TLS = "TLS";
 
 // A version as "Major.Middle.Minor": the middle number with two digits, the minor with three
 // (3, 1, 3 gives "3.01.003").

@@ -43,8 +43,9 @@ std::string session_name(const ShellContext& ctx)
 
 std::string state_word(const ShellContext& ctx)
 {
-    return load_string(ctx.is_connected(ctx.current_session_node) ? IDS_STATE_CONNECTED
-                                                                  : IDS_STATE_DISCONNECTED);
+    if (!ctx.is_connected(ctx.current_session_node))
+        return load_string(IDS_STATE_DISCONNECTED);
+    return load_string(encrypted_session(ctx) ? IDS_STATE_CONNECTED_ENCRYPTED : IDS_STATE_CONNECTED);
 }
 
 } // namespace
@@ -131,6 +132,19 @@ std::string main_title(const ShellContext& ctx)
     if (!is_link_like(ctx.current_session_node))
         title += " " + state_word(ctx);
     return title;
+}
+
+const FtpConnection* encrypted_session(const ShellContext& ctx)
+{
+    const Session* session = ctx.first_session(ctx.current_session_node);
+    const FtpConnection* conn = session ? ctx.live_connection(*session) : nullptr;
+    return conn && conn->tls && conn->tls_stage == TLS_READY ? conn : nullptr;
+}
+
+std::string encryption_text(const ShellContext& ctx)
+{
+    const FtpConnection* conn = encrypted_session(ctx);
+    return conn ? format_string(IDS_STATUS_ENCRYPTED, conn->tls->version()) : std::string();
 }
 
 std::string terminal_title(const ShellContext& ctx)

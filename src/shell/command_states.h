@@ -25,6 +25,11 @@ struct PaneState {
 [[nodiscard]] int connect_button_caption(const ShellContext& ctx, bool hammering);
 // "Kestovan FTP - <profile> (Connected)"; the terminal's "Session - <profile> (Connected)".
 [[nodiscard]] std::string main_title(const ShellContext& ctx);
+// The control connection of the current session when it speaks TLS (ready), else null.
+[[nodiscard]] const FtpConnection* encrypted_session(const ShellContext& ctx);
+// The status bar's encryption part: "Encrypted (TLSv1.3)" for an encrypted current session, else
+// empty.
+[[nodiscard]] std::string encryption_text(const ShellContext& ctx);
 [[nodiscard]] std::string terminal_title(const ShellContext& ctx);
 
 } // namespace kestovan

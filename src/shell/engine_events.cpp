@@ -1,7 +1,11 @@
 #include "shell/engine_events.h"
 
 #include "engine/control_channel.h"
+#include "engine/proxy.h"
+#include "engine/tls_channel.h"
+#include "platform/certificate_store.h"
 #include "platform/clock.h"
+#include "profiles/profile_folder.h"
 #include "profiles/site_profile.h"
 #include "shell/rate_display.h"
 #include "ui/language.h"
@@ -68,6 +72,27 @@ bool is_refusal(std::string_view line)
     return line.size() >= 4 && (line[0] == '4' || line[0] == '5') &&
            std::isdigit(static_cast<unsigned char>(line[1])) &&
            std::isdigit(static_cast<unsigned char>(line[2]));
+}
+
+std::vector<std::string> certificate_reasons(const CertificateInfo& certificate, const std::string& host)
+{
+    std::vector<std::string> reasons;
+    for (CertificateProblem problem : certificate_problems(certificate)) {
+        switch (problem) {
+        case CertificateProblem::UNTRUSTED_ISSUER:
+            reasons.push_back(load_string(IDS_CERT_UNTRUSTED_ISSUER));
+            break;
+        case CertificateProblem::EXPIRED: reasons.push_back(load_string(IDS_CERT_EXPIRED)); break;
+        case CertificateProblem::NOT_YET_VALID: reasons.push_back(load_string(IDS_CERT_NOT_YET_VALID)); break;
+        case CertificateProblem::NAME_MISMATCH:
+            reasons.push_back(format_string(IDS_CERT_NAME_MISMATCH, host));
+            break;
+        case CertificateProblem::OTHER:
+            reasons.push_back(format_string(IDS_CERT_OTHER_PROBLEM, certificate.chain_error_text));
+            break;
+        }
+    }
+    return reasons;
 }
 
 } // namespace
@@ -141,9 +166,13 @@ int EngineEventHandler::handle(std::int32_t code, FtpConnection* conn, const Eve
             log_line(conn, arg.text, LOG_BLUE);
             if (sub == ERR_PROTOCOL && conn->role == ROLE_CONTROL)
                 failures_[conn->serial] = last_line(std::string(arg.text));
+            if ((sub == ERR_TLS_UNAVAILABLE || sub == ERR_TLS_CERTIFICATE) && conn->role == ROLE_CONTROL)
+                tls_refused(conn, sub, std::string(arg.text));
         }
         return 1;
     }
+    case EV_TLS: tls_notice(conn, arg); return 1;
+    case EV_CERTIFICATE: judge_certificate(conn); return 1;
     case EV_LOG:
         if (arg.text.empty())
             return 0;
@@ -260,6 +289,97 @@ void EngineEventHandler::ask_password(FtpConnection* conn)
         close_session(ctx_.engine, *conn);
 }
 
+void EngineEventHandler::tls_notice(FtpConnection* conn, const EventArg& arg)
+{
+    Session* session = ctx_.session_of(conn);
+    const std::string text = trimmed(arg.text);
+    // A session that asked for TLS and goes on without it says so where it cannot be missed.
+    ctx_.log.append(session ? session->profile : nullptr, text,
+                    arg.number == TLS_NOTICE_PLAIN_FALLBACK ? LOG_RED : LOG_GREEN);
+    ctx_.status.set_text(STATUS_MESSAGE, text);
+}
+
+void EngineEventHandler::judge_certificate(FtpConnection* conn)
+{
+    const std::optional<CertificateInfo> certificate =
+        conn->tls ? conn->tls->peer_certificate() : std::nullopt;
+    if (!certificate || ctx_.unattended)
+        return;
+    const std::uint32_t serial = conn->serial;
+    asked_.insert(serial);
+    const std::string host = host_of(conn->host);
+    const int port = host_text_port(conn->host);
+    const CertificatePrompt prompt{host + ":" + std::to_string(port),
+                                   certificate->subject,
+                                   certificate->issuer,
+                                   certificate->valid_from,
+                                   certificate->valid_until,
+                                   certificate->sha256,
+                                   certificate_reasons(*certificate, host)};
+    const CertificateAnswer answer = ctx_.prompts.certificate(prompt);
+    // The dialog ran its own event loop: the connection may be gone.
+    if (!ctx_.engine.is_live(conn, serial) || answer == CertificateAnswer::Cancel)
+        return;
+    Session* session = ctx_.session_of(conn);
+    SiteProfile* profile = session ? session->profile : nullptr;
+    int logged = IDS_LOG_CERT_TRUSTED_ONCE;
+    if (answer == CertificateAnswer::TrustAlways) {
+        const std::filesystem::path& pins = ctx_.engine.pin_file();
+        if (!pins.empty() && CertificateStore(pins).pin(host, port, certificate->sha256))
+            logged = IDS_LOG_CERT_TRUSTED_ALWAYS;
+        else
+            ctx_.log.append(profile, format_string(IDS_ERR_CERT_NOT_KEPT, pins.string()), LOG_BLUE);
+    }
+    ctx_.log.append(profile, format_string(logged, certificate->sha256), LOG_GREEN);
+    accept_certificate(*conn);
+}
+
+void EngineEventHandler::tls_refused(FtpConnection* conn, EngineError sub, const std::string& text)
+{
+    failures_[conn->serial] = last_line(text);
+    if (sub == ERR_TLS_UNAVAILABLE) {
+        offer_plain_ftp(conn, text);
+        return;
+    }
+    // A certificate the user was not asked about was refused for a reason of its own (a certificate
+    // that changed after "Always trust"): a warning, once the engine has finished with it.
+    if (asked_.count(conn->serial) || ctx_.unattended)
+        return;
+    ctx_.defer([this, text] {
+        ctx_.prompts.message(load_string(IDS_CAPTION_CERTIFICATE_CHANGED), text, PromptIcon::Warning);
+    });
+}
+
+void EngineEventHandler::offer_plain_ftp(FtpConnection* conn, const std::string& reason)
+{
+    Session* session = ctx_.session_of(conn);
+    SiteProfile* profile = session ? session->profile : nullptr;
+    DirEntry* site = profile && !profile->temporary ? profile->node : nullptr;
+    if (!site || ctx_.unattended || profile->encryption == ENCRYPTION_PLAIN)
+        return;
+    // Asked once the engine has finished with the connection; nothing changes without a yes.
+    ctx_.defer([this, site, reason] {
+        if (!ctx_.node_alive(site) || !site->session)
+            return;
+        const std::string question = format_string(IDS_ASK_SWITCH_TO_PLAIN, reason, site->name);
+        if (ctx_.prompts.question(load_string(IDS_CAPTION_ENCRYPTION), question, PromptButtons::YesNo,
+                                  PromptIcon::Warning) != PromptAnswer::Yes)
+            return;
+        if (!ctx_.node_alive(site) || !site->session)
+            return;
+        SiteProfile& chosen = *site->session;
+        // The implicit-TLS port serves no plain FTP.
+        if (chosen.encryption == ENCRYPTION_IMPLICIT && chosen.port == DEFAULT_IMPLICIT_TLS_PORT)
+            chosen.port = std::string(DEFAULT_PORT);
+        chosen.encryption = ENCRYPTION_PLAIN;
+        set_modified(*site, true);
+        const SaveResult saved = save_profile_file(*site, ctx_.working_folder / PROFILES_FOLDER);
+        if (saved.error)
+            ctx_.prompts.message(load_string(IDS_CAPTION_ERROR), saved.error->message(), PromptIcon::Error);
+        sessions_.connect(site, true);
+    });
+}
+
 void EngineEventHandler::connection_closed(FtpConnection* conn)
 {
     if (conn->role == ROLE_LIST)
@@ -288,6 +408,7 @@ void EngineEventHandler::connection_closed(FtpConnection* conn)
     }
     failures_.erase(conn->serial);
     refusals_.erase(conn->serial);
+    asked_.erase(conn->serial);
     const std::string line =
         format_string(IDS_LOG_DISCONNECTED_FROM, profile ? ctx_.server_of(profile) : conn->host);
     ctx_.log.append(profile, line, LOG_NAVY);

@@ -7,6 +7,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <set>
 
 namespace kestovan {
 
@@ -34,6 +35,11 @@ private:
     void connection_failed(FtpConnection* conn, const std::string& reason);
     void transfer_progress(FtpConnection* conn, bool download);
     void ask_password(FtpConnection* conn);
+    // TLS: a notice for the log, the certificate dialog, and what follows a refused TLS session.
+    void tls_notice(FtpConnection* conn, const EventArg& arg);
+    void judge_certificate(FtpConnection* conn);
+    void tls_refused(FtpConnection* conn, EngineError sub, const std::string& text);
+    void offer_plain_ftp(FtpConnection* conn, const std::string& reason);
     ShellContext& ctx_;
     SessionControl& sessions_;
     // By control connection serial: the failure already reported, and the last refusal the server
@@ -42,6 +48,8 @@ private:
     std::map<std::uint32_t, std::string> refusals_;
     // The status bar's rate is shown at most every PROGRESS_SHOW_MS.
     std::int64_t rate_shown_ms_ = std::numeric_limits<std::int64_t>::min() / 2;
+    // Control connections whose certificate was put to the user (a refusal then needs no warning).
+    std::set<std::uint32_t> asked_;
 };
 
 } // namespace kestovan

@@ -26,6 +26,16 @@ bool same_without_case(std::string_view a, std::string_view b)
 
 } // namespace
 
+TlsMode tls_mode_of(const SiteProfile& profile)
+{
+    switch (profile.encryption) {
+    case ENCRYPTION_PLAIN: return TLS_NONE;
+    case ENCRYPTION_EXPLICIT_IF_AVAILABLE: return TLS_EXPLICIT_IF_AVAILABLE;
+    case ENCRYPTION_IMPLICIT: return TLS_IMPLICIT;
+    default: return TLS_EXPLICIT;
+    }
+}
+
 std::optional<std::string> folder_of_pwd_reply(std::string_view reply)
 {
     auto open = reply.find('"');
@@ -61,14 +71,16 @@ bool SessionControl::open_connection(Session& session, DirEntry& site, std::uint
         apply_proxy();
     const int port = profile.port ? std::atoi(profile.port->c_str()) : 0;
     Session* record = &session;
-    FtpConnection* conn =
-        open_session(ctx_.engine, login.user, login.password, profile.account.value_or(""),
-                     ctx_.server_of(&profile), port, record, [this, record](FtpConnection& c, bool ok) {
-                         Session* live = ctx_.find_session(record);
-                         if (live && live->connection == &c)
-                             login_completed(*live, ok);
-                         return 0;
-                     });
+    FtpConnection* conn = open_session(
+        ctx_.engine, login.user, login.password, profile.account.value_or(""), ctx_.server_of(&profile), port,
+        record,
+        [this, record](FtpConnection& c, bool ok) {
+            Session* live = ctx_.find_session(record);
+            if (live && live->connection == &c)
+                login_completed(*live, ok);
+            return 0;
+        },
+        nullptr, nullptr, tls_mode_of(profile));
     if (!conn)
         return false;
     session.connection = conn;

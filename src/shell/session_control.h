@@ -68,6 +68,10 @@ private:
     std::map<PendingOperation, OperationRunner> runners_;
 };
 
+// The engine's TLS mode for a profile's encryption choice (a number this version does not know
+// requires explicit TLS).
+[[nodiscard]] TlsMode tls_mode_of(const SiteProfile& profile);
+
 // The remote current folder in a PWD reply: the quoted part; "/" alone gives the empty text.
 [[nodiscard]] std::optional<std::string> folder_of_pwd_reply(std::string_view reply);
 

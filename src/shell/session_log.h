@@ -19,6 +19,7 @@ constexpr std::uint32_t LOG_NAVY = 0x800000;
 constexpr std::uint32_t LOG_BLUE = 0xC00000;
 constexpr std::uint32_t LOG_MAROON = 0x000080;
 constexpr std::uint32_t LOG_BLACK = 0x000000;
+constexpr std::uint32_t LOG_RED = 0x0000FF; // ours: a session that is not encrypted though TLS was wanted
 constexpr std::uint32_t LOG_INPUT = 0x000000;
 
 struct LogSegment {

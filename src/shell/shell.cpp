@@ -1,5 +1,6 @@
 #include "shell/shell.h"
 
+#include "platform/certificate_store.h"
 #include "platform/window.h"
 #include "profiles/site_profile.h"
 #include "shell/profile_nodes.h"
@@ -40,6 +41,8 @@ Shell::~Shell()
 
 bool Shell::start_engine(int timeout_ms)
 {
+    // The system's trust store, and the certificates the user chose to trust always.
+    ctx_.engine.set_tls_trust({}, CertificateStore::default_file());
     return ctx_.engine.engine_init(ctx_.window, timeout_ms,
                                    [this](std::int32_t code, FtpConnection* conn, const EventArg& arg) {
                                        events_.handle(code, conn, arg);

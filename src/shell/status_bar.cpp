@@ -4,7 +4,7 @@ namespace kestovan {
 
 void StatusBar::set_text(int part, std::string text)
 {
-    if (part < 0 || part > STATUS_ACTIVITY)
+    if (part < 0 || part > STATUS_ENCRYPTION)
         return;
     texts_[static_cast<std::size_t>(part)] = std::move(text);
     notify(part);

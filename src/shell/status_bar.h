@@ -15,6 +15,7 @@ enum StatusPart : int {
     STATUS_PERCENT = 2,
     STATUS_RATE = 3,
     STATUS_ACTIVITY = 4,
+    STATUS_ENCRYPTION = 5, // ours: whether the current session is encrypted
 };
 
 class StatusBar {
@@ -49,7 +50,7 @@ private:
         if (mirror)
             mirror(part);
     }
-    std::array<std::string, 5> texts_;
+    std::array<std::string, 6> texts_;
     int position_ = 0;
     int direction_ = 1;
     bool shown_ = false;

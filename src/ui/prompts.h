@@ -39,6 +39,23 @@ enum FileExistsAnswer : int {
     EXISTS_RESTART = 3,
 };
 
+// What the certificate dialog shows: the server and the certificate's facts, and why it could not be
+// verified (each reason a sentence).
+struct CertificatePrompt {
+    std::string server; // "host:port"
+    std::string subject;
+    std::string issuer;
+    std::string valid_from;
+    std::string valid_until;
+    std::string sha256;
+    std::vector<std::string> reasons;
+};
+enum class CertificateAnswer {
+    Cancel,
+    TrustOnce,
+    TrustAlways
+};
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
@@ -56,6 +73,9 @@ public:
                                                  const std::string& proposed_name,
                                                  const std::string& filter) = 0;
     virtual std::optional<std::string> open_file(const std::string& title, const std::string& filter) = 0;
+    // The certificate dialog: "Trust once", "Always trust" or "Cancel". Prompts that cannot ask
+    // trust nothing.
+    virtual CertificateAnswer certificate(const CertificatePrompt&) { return CertificateAnswer::Cancel; }
     // Dialog 4299 "CHMOD" for the entry called name, its boxes preset from the listing's permissions
     // text: the mode value chosen, nothing when cancelled. Without a dialog of its own a prompts
     // implementation cancels.

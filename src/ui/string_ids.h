@@ -116,6 +116,11 @@ constexpr int IDS_CAPTION_FILE_ERROR = 1135;
 constexpr int IDS_DLG_FIND_FILE = 1136;
 constexpr int IDS_DLG_CHANGE_DIRECTORY = 1137;
 constexpr int IDS_ERR_RECENT_PROFILE_GONE = 1138;
+constexpr int IDS_DLG_CERTIFICATE = 1195;
+constexpr int IDS_CERT_INTRO = 1196;
+constexpr int IDS_CERT_TRUST_ONCE = 1197;
+constexpr int IDS_CERT_TRUST_ALWAYS = 1198;
+constexpr int IDS_CAPTION_CERTIFICATE_CHANGED = 1199;
 
 // Sessions, connecting and engine events (1200-1299)
 constexpr int IDS_LOG_CANCEL = 1200;
@@ -143,6 +148,24 @@ constexpr int IDS_SOCKET_REFUSED = 1221;
 constexpr int IDS_SOCKET_TIMED_OUT = 1222;
 constexpr int IDS_SOCKET_UNREACHABLE = 1223;
 constexpr int IDS_SOCKET_RESET = 1224;
+constexpr int IDS_STATE_CONNECTED_ENCRYPTED = 1280;
+constexpr int IDS_STATUS_ENCRYPTED = 1281;
+constexpr int IDS_CERT_SUBJECT = 1282;
+constexpr int IDS_CERT_ISSUER = 1283;
+constexpr int IDS_CERT_VALID_FROM = 1284;
+constexpr int IDS_CERT_VALID_UNTIL = 1285;
+constexpr int IDS_CERT_FINGERPRINT = 1286;
+constexpr int IDS_CERT_REASON = 1287;
+constexpr int IDS_CERT_UNTRUSTED_ISSUER = 1288;
+constexpr int IDS_CERT_EXPIRED = 1289;
+constexpr int IDS_CERT_NOT_YET_VALID = 1290;
+constexpr int IDS_CERT_NAME_MISMATCH = 1291;
+constexpr int IDS_CERT_OTHER_PROBLEM = 1292;
+constexpr int IDS_CAPTION_ENCRYPTION = 1293;
+constexpr int IDS_ASK_SWITCH_TO_PLAIN = 1294;
+constexpr int IDS_LOG_CERT_TRUSTED_ONCE = 1295;
+constexpr int IDS_LOG_CERT_TRUSTED_ALWAYS = 1296;
+constexpr int IDS_ERR_CERT_NOT_KEPT = 1297;
 
 // Session log, Tasks pane, terminal and the Command dialog (1300-1399)
 constexpr int IDS_TAB_SESSION_LOG = 1300;
@@ -215,6 +238,17 @@ constexpr int IDS_ERR_TRANSFER_TIMED_OUT = 2021;
 constexpr int IDS_ERR_REPLY_TOO_LONG = 2022;
 constexpr int IDS_ERR_LISTING_TOO_LARGE = 2023;
 constexpr int IDS_ERR_REPLY_WITHOUT_END = 2024;
+constexpr int IDS_LOG_TLS_ESTABLISHED = 2025;
+constexpr int IDS_LOG_TLS_PLAIN_FALLBACK = 2026;
+constexpr int IDS_ERR_TLS_REFUSED = 2027;
+constexpr int IDS_ERR_TLS_HANDSHAKE = 2028;
+constexpr int IDS_ERR_TLS_CERTIFICATE_CHANGED = 2029;
+constexpr int IDS_ERR_TLS_CERTIFICATE_NOT_TRUSTED = 2030;
+constexpr int IDS_ERR_TLS_NO_CERTIFICATE = 2031;
+constexpr int IDS_ERR_TLS_DATA_CERTIFICATE = 2032;
+constexpr int IDS_ERR_TLS_BROKEN = 2033;
+constexpr int IDS_ERR_TLS_NO_SESSION = 2034;
+constexpr int IDS_ERR_TLS_PEER_CLOSED = 2035;
 
 // Proxy and firewall choices and the SOCKS handshake (2100-2149)
 constexpr int IDS_PROXY_NONE = 2100;
@@ -422,6 +456,11 @@ constexpr int IDS_PM_NEW = 5132;
 constexpr int IDS_PM_CAPTION_SESSION_PROFILE = 5133;
 constexpr int IDS_PM_CAPTION_URL_PROFILE = 5134;
 constexpr int IDS_ERR_RENAME_PROFILE = 5135;
+constexpr int IDS_LABEL_ENCRYPTION = 5180;
+constexpr int IDS_ENCRYPTION_EXPLICIT = 5181;
+constexpr int IDS_ENCRYPTION_IMPLICIT = 5182;
+constexpr int IDS_ENCRYPTION_IF_AVAILABLE = 5183;
+constexpr int IDS_ENCRYPTION_PLAIN = 5184;
 
 // Settings and the Preferences dialog (7000-7099)
 constexpr int IDS_DLG_PREFERENCES = 7000;

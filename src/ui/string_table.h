@@ -203,6 +203,12 @@ inline constexpr StringEntry STRING_TABLE[] = {
     StringEntry{IDS_DLG_FIND_FILE, "Find File"},
     StringEntry{IDS_DLG_CHANGE_DIRECTORY, "Change Directory"},
     StringEntry{IDS_ERR_RECENT_PROFILE_GONE, "The profile file '%s' no longer exists."},
+    StringEntry{IDS_DLG_CERTIFICATE, "Server Certificate"},
+    StringEntry{IDS_CERT_INTRO, "The certificate of %s cannot be verified. Trust it only if you know it is "
+                                "the server's own."},
+    StringEntry{IDS_CERT_TRUST_ONCE, "Trust &once"},
+    StringEntry{IDS_CERT_TRUST_ALWAYS, "&Always trust"},
+    StringEntry{IDS_CAPTION_CERTIFICATE_CHANGED, "Certificate Changed"},
 
     // Sessions, connecting and engine events
     StringEntry{IDS_LOG_CANCEL, "Cancel"},
@@ -230,6 +236,28 @@ inline constexpr StringEntry STRING_TABLE[] = {
     StringEntry{IDS_SOCKET_TIMED_OUT, "the connection timed out (Winsock Error %i)"},
     StringEntry{IDS_SOCKET_UNREACHABLE, "the host or its network cannot be reached (Winsock Error %i)"},
     StringEntry{IDS_SOCKET_RESET, "the server reset the connection (Winsock Error %i)"},
+    StringEntry{IDS_STATE_CONNECTED_ENCRYPTED, "(Connected, encrypted)"},
+    StringEntry{IDS_STATUS_ENCRYPTED, "Encrypted (%s)"},
+    StringEntry{IDS_CERT_SUBJECT, "Subject:"},
+    StringEntry{IDS_CERT_ISSUER, "Issuer:"},
+    StringEntry{IDS_CERT_VALID_FROM, "Valid from:"},
+    StringEntry{IDS_CERT_VALID_UNTIL, "Valid until:"},
+    StringEntry{IDS_CERT_FINGERPRINT, "SHA-256 fingerprint:"},
+    StringEntry{IDS_CERT_REASON, "Reason:"},
+    StringEntry{IDS_CERT_UNTRUSTED_ISSUER,
+                "It is not issued by an authority this computer trusts (self-signed or unknown issuer)."},
+    StringEntry{IDS_CERT_EXPIRED, "It has expired."},
+    StringEntry{IDS_CERT_NOT_YET_VALID, "It is not valid yet."},
+    StringEntry{IDS_CERT_NAME_MISMATCH, "It is made out to another name than %s."},
+    StringEntry{IDS_CERT_OTHER_PROBLEM, "It cannot be verified: %s"},
+    StringEntry{IDS_CAPTION_ENCRYPTION, "Encryption"},
+    StringEntry{
+        IDS_ASK_SWITCH_TO_PLAIN,
+        "%s\r\n\r\nSwitch the profile '%s' to Plain FTP (insecure) and connect again? The password and "
+        "the files will then go over the network in clear."},
+    StringEntry{IDS_LOG_CERT_TRUSTED_ONCE, "Certificate trusted for this session: SHA-256 %s"},
+    StringEntry{IDS_LOG_CERT_TRUSTED_ALWAYS, "Certificate trusted always: SHA-256 %s"},
+    StringEntry{IDS_ERR_CERT_NOT_KEPT, "The trusted certificate could not be kept in %s."},
 
     // Session log, Tasks pane, terminal and the Command dialog
     StringEntry{IDS_TAB_SESSION_LOG, "Session Log"},
@@ -304,6 +332,29 @@ inline constexpr StringEntry STRING_TABLE[] = {
     StringEntry{IDS_ERR_LISTING_TOO_LARGE, "The listing is too large; the transfer was stopped."},
     StringEntry{IDS_ERR_REPLY_WITHOUT_END,
                 "The server sent a reply line without end; the connection was closed."},
+    StringEntry{IDS_LOG_TLS_ESTABLISHED, "Encrypted connection: %s, cipher %s"},
+    StringEntry{IDS_LOG_TLS_PLAIN_FALLBACK,
+                "The server does not offer TLS (%s). This session is NOT encrypted: the password and the "
+                "files go in clear."},
+    StringEntry{IDS_ERR_TLS_REFUSED,
+                "The server refused AUTH TLS (%s). The session ended before the user name and password "
+                "were sent."},
+    StringEntry{IDS_ERR_TLS_HANDSHAKE,
+                "TLS with %s failed: %s. The session ended before the user name and password were sent."},
+    StringEntry{IDS_ERR_TLS_CERTIFICATE_CHANGED,
+                "The certificate of %s has changed since you chose to trust it always. The connection was "
+                "refused. Trusted: %s. Offered now: %s."},
+    StringEntry{IDS_ERR_TLS_CERTIFICATE_NOT_TRUSTED,
+                "The certificate of %s (SHA-256 %s) is not trusted. The session ended before the user name "
+                "and password were sent."},
+    StringEntry{IDS_ERR_TLS_NO_CERTIFICATE,
+                "%s offered no certificate. The session ended before the user name and password were sent."},
+    StringEntry{IDS_ERR_TLS_DATA_CERTIFICATE,
+                "The data connection offered another certificate (SHA-256 %s) than the session trusts; the "
+                "transfer was stopped."},
+    StringEntry{IDS_ERR_TLS_BROKEN, "TLS error: %s"},
+    StringEntry{IDS_ERR_TLS_NO_SESSION, "no TLS session could be made"},
+    StringEntry{IDS_ERR_TLS_PEER_CLOSED, "the server closed the connection"},
 
     // Proxy and firewall choices and the SOCKS handshake
     StringEntry{IDS_PROXY_NONE, "None"},
@@ -516,6 +567,11 @@ inline constexpr StringEntry STRING_TABLE[] = {
     StringEntry{IDS_PM_CAPTION_SESSION_PROFILE, "Session Profile"},
     StringEntry{IDS_PM_CAPTION_URL_PROFILE, "URL Profile"},
     StringEntry{IDS_ERR_RENAME_PROFILE, "Unable to rename '%s' to '%s'"},
+    StringEntry{IDS_LABEL_ENCRYPTION, "&Encryption:"},
+    StringEntry{IDS_ENCRYPTION_EXPLICIT, "Require explicit TLS"},
+    StringEntry{IDS_ENCRYPTION_IMPLICIT, "Implicit TLS"},
+    StringEntry{IDS_ENCRYPTION_IF_AVAILABLE, "Explicit TLS if available"},
+    StringEntry{IDS_ENCRYPTION_PLAIN, "Plain FTP (insecure)"},
 
     // Settings and the Preferences dialog
     StringEntry{IDS_DLG_PREFERENCES, "Kestovan FTP Preferences"},

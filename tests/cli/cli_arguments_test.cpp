@@ -33,10 +33,42 @@ TEST(FtpUrl, PartsAndEscapes)
     EXPECT_FALSE(user_only->password) << "no password given differs from an empty one";
 }
 
+TEST(FtpUrl, SchemesChooseTheTlsFormAndItsPort)
+{
+    const struct {
+        const char* url;
+        TlsMode tls;
+        int port;
+        const char* options;
+    } rows[] = {
+        {"ftp://h/", TLS_NONE, 21, ""},
+        {"ftp://h/", TLS_EXPLICIT, 21, "--tls"},
+        {"ftpes://h/", TLS_EXPLICIT, 21, ""},
+        {"ftps://h/", TLS_IMPLICIT, 990, ""},
+        {"ftps://h/", TLS_IMPLICIT, 990, "--tls"}, // already TLS: --tls changes nothing
+        {"ftps://h:2990/", TLS_IMPLICIT, 2990, ""},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> args{"ls", row.url};
+        if (*row.options)
+            args.push_back(row.options);
+        auto parsed = parse_cli_arguments(args, nullptr);
+        ASSERT_TRUE(parsed) << row.url << " " << row.options;
+        EXPECT_EQ(parsed->url.tls, row.tls) << row.url << " " << row.options;
+        EXPECT_EQ(parsed->url.port, row.port) << row.url;
+    }
+    auto pinned = parse_cli_arguments({"ls", "ftps://h/", "--pin-sha256", std::string(64, 'a')}, nullptr);
+    ASSERT_TRUE(pinned);
+    EXPECT_EQ(pinned->options.pin_sha256.substr(0, 6), "AA:AA:");
+    std::string error;
+    EXPECT_FALSE(parse_cli_arguments({"ls", "ftps://h/", "--pin-sha256", "abc"}, &error));
+    EXPECT_NE(error.find("--pin-sha256"), std::string::npos);
+}
+
 TEST(FtpUrl, RefusedTexts)
 {
     for (const char* bad :
-         {"http://h/x", "ftp://", "ftp:///path", "ftp://h:0/", "ftp://h:65536/", "ftp://h:21x/",
+         {"http://h/x", "sftp://h/x", "ftp://", "ftp:///path", "ftp://h:0/", "ftp://h:65536/", "ftp://h:21x/",
           "ftp://h/a%0D%0ADELE%20x", "ftp://u%0A@h/", "ftp://h/%zz", "ftp://h/%4"}) {
         std::string error;
         EXPECT_FALSE(parse_ftp_url(bad, &error)) << bad;

@@ -4,6 +4,7 @@
 #include "support/loopback_socket.h"
 #include "support/pyftpdlib_server.h"
 #include "support/scripted_ftp_server.h"
+#include "support/test_certificates.h"
 #include "support/test_files.h"
 #include "support/vsftpd_server.h"
 
@@ -149,6 +150,40 @@ INSTANTIATE_TEST_SUITE_P(Servers, Cli, ::testing::Values(Kind::Vsftpd, Kind::Pyf
                          [](const auto& info) {
                              return info.param == Kind::Vsftpd ? "Vsftpd" : "Pyftpdlib";
                          });
+
+// The client against vsftpd that demands TLS and session reuse on data connections: nothing is
+// trusted without the system's store, --ca-file or --pin-sha256, and an untrusted certificate ends
+// the run before the login with its fingerprint.
+TEST(CliOverTls, TrustsOnlyWhatTheCommandLineSaysAndTransfersThroughResumedSessions)
+{
+    test::TestCertificates certificates;
+    const test::ServerCertificate certificate = certificates.make_server("server", {"IP:127.0.0.1"});
+    test::RealServerOptions options;
+    options.tls_certificate = certificate.certificate;
+    options.tls_key = certificate.key;
+    test::VsftpdServer server(options);
+    server.make_random_file("data.bin", 2 * 1024 * 1024 + 3, 4);
+    QTemporaryDir dir;
+    const QString url = QString::fromStdString("ftpes://" + server.user() + ":" + server.password() +
+                                               "@127.0.0.1:" + std::to_string(server.port()) + "/data.bin");
+
+    CliRun untrusted = run_cli({"get", url, dir.filePath("no.bin")});
+    EXPECT_EQ(untrusted.status, 1);
+    EXPECT_NE(untrusted.err.find(certificate.sha256), std::string::npos) << untrusted.err;
+    EXPECT_EQ(server.log().find("\"USER "), std::string::npos) << server.log();
+
+    CliRun with_ca = run_cli({"get", url, dir.filePath("ca.bin"), "--ca-file",
+                              QString::fromStdString(certificates.ca_file()), "-v"});
+    ASSERT_EQ(with_ca.status, 0) << with_ca.err;
+    EXPECT_NE(with_ca.err.find("* Encrypted connection: TLSv1."), std::string::npos) << with_ca.err;
+    EXPECT_EQ(test::read_file(dir.filePath("ca.bin").toStdString()),
+              test::read_file(server.path("data.bin")));
+
+    CliRun pinned = run_cli({"put", dir.filePath("ca.bin"), url + ".up", "--active", "--pin-sha256",
+                             QString::fromStdString(certificate.sha256)});
+    ASSERT_EQ(pinned.status, 0) << pinned.err;
+    EXPECT_EQ(test::read_file(server.path("data.bin.up")), test::read_file(server.path("data.bin")));
+}
 
 TEST(CliWithoutServer, ARefusedConnectionAnUnknownHostAndAListingFile)
 {

@@ -5,6 +5,7 @@
 #include "engine/control_channel.h"
 #include "support/engine_harness.h"
 #include "support/proxy_server.h"
+#include "support/test_certificates.h"
 #include "support/test_files.h"
 #include "support/vsftpd_server.h"
 
@@ -35,7 +36,22 @@ struct Route {
     const char* name;
     Kind kind;
     bool passive; // SOCKS in active mode transfers passive (no BIND)
+    TlsMode tls = TLS_NONE;
 };
+
+// The server of a route: vsftpd demanding TLS with session reuse for the TLS routes, with a
+// certificate from the test's CA for 127.0.0.1.
+test::RealServerOptions server_options(const Route& route, test::TestCertificates& certificates)
+{
+    test::RealServerOptions options;
+    if (route.tls == TLS_NONE)
+        return options;
+    const test::ServerCertificate made = certificates.make_server("server", {"IP:127.0.0.1"});
+    options.tls_certificate = made.certificate;
+    options.tls_key = made.key;
+    options.implicit_tls = route.tls == TLS_IMPLICIT;
+    return options;
+}
 
 struct ThroughProxy : ::testing::TestWithParam<Route> {
     void SetUp() override
@@ -65,7 +81,9 @@ struct ThroughProxy : ::testing::TestWithParam<Route> {
 
     void login()
     {
-        conn = h.open(server.port(), server.user(), server.password(), GetParam().passive);
+        // TLS runs end to end: the certificate is checked against the server, not the proxy.
+        h.engine.set_tls_trust(certificates.ca_file(), {});
+        conn = h.open(server.port(), server.user(), server.password(), GetParam().passive, GetParam().tls);
         serial = conn->serial;
         ASSERT_TRUE(h.wait([&] { return !h.login_results.empty() || h.closed(conn, serial); }, 10000))
             << logs();
@@ -94,7 +112,8 @@ struct ThroughProxy : ::testing::TestWithParam<Route> {
         return dir.filePath(QString::fromStdString(name)).toStdString();
     }
 
-    test::VsftpdServer server;
+    test::TestCertificates certificates;
+    test::VsftpdServer server{server_options(GetParam(), certificates)};
     std::unique_ptr<ProxyServer> proxy;
     EngineHarness h;
     FtpConnection* conn = nullptr;
@@ -138,8 +157,29 @@ INSTANTIATE_TEST_SUITE_P(Proxy, ThroughProxy,
                                            Route{"Socks5Passive", Kind::Socks5, true},
                                            Route{"Socks5WithUserPassive", Kind::Socks5WithUser, true},
                                            Route{"Socks5WithUserActiveGoesPassive", Kind::Socks5WithUser,
-                                                 false}),
+                                                 false},
+                                           Route{"Socks4ExplicitTls", Kind::Socks4, true, TLS_EXPLICIT},
+                                           Route{"Socks5ImplicitTls", Kind::Socks5, true, TLS_IMPLICIT},
+                                           Route{"Socks5WithUserExplicitTlsActiveGoesPassive",
+                                                 Kind::Socks5WithUser, false, TLS_EXPLICIT}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// An FTP proxy of the "USER user@host" kind reads every command, so TLS cannot pass through it to the
+// server: a session that requires TLS ends there, and neither the proxy nor the server sees a login.
+TEST(ThroughFtpProxy, ASessionThatRequiresTlsEndsBeforeTheLogin)
+{
+    test::VsftpdServer server;
+    FtpProxyServer proxy;
+    EngineHarness h;
+    set_proxy(h.engine, PROXY_FTP, "127.0.0.1", proxy.port(), "", "");
+    FtpConnection* c = h.open(server.port(), server.user(), server.password(), true, TLS_EXPLICIT);
+    ASSERT_TRUE(h.wait([&] { return !h.login_results.empty(); }, 10000)) << proxy.log();
+    EXPECT_EQ(h.login_results, std::vector<bool>{false});
+    EXPECT_FALSE(h.errors(ERR_TLS_UNAVAILABLE).empty());
+    EXPECT_EQ(server.log().find("USER"), std::string::npos) << server.log();
+    EXPECT_EQ(proxy.log().find("USER"), std::string::npos) << proxy.log();
+    EXPECT_TRUE(h.wait([&] { return !h.live(c); }));
+}
 
 struct RefusedCase {
     const char* name;

@@ -258,7 +258,7 @@ TEST_F(ProfileFolderTest, AFailedConversionKeepsWhatIsNotStoredYet)
     EXPECT_FALSE(failed.problems[0].refused_name);
     EXPECT_EQ(test::read_file((root / "ftp.sav").string()),
               "NAME=Top\nPASV=0\nCASE=0\nTYP=6\nSAVE=0\nANON=0\nUSER=0\n#BRANCH\n"
-              "NAME=Child\nSERVER=z\nPASV=0\nCASE=0\nTYP=3\nSAVE=0\nANON=0\nUSER=0\n#EOB\n");
+              "NAME=Child\nSERVER=z\nPASV=0\nCASE=0\nTYP=3\nSAVE=0\nANON=0\nUSER=0\nTLS=1\n#EOB\n");
 
     // The next start stores the rest and repeats nothing.
     fs::remove(profiles / "Top");

@@ -399,6 +399,29 @@ TEST_F(ProfileManagerTest, NewEntriesGoIntoTheSelectedFolderWithPort21AndPassive
     EXPECT_TRUE(fs::exists(profiles / "New FTP profile.ftp"));
 }
 
+TEST_F(ProfileManagerTest, NewProfilesRequireTlsAndTheEncryptionChoiceMovesOnlyADefaultPort)
+{
+    auto manager = make();
+    manager->open(nullptr, 0);
+    ASSERT_NE(manager->new_entry(KIND_SITE), nullptr);
+    EXPECT_EQ(manager->ftp_form().encryption, ENCRYPTION_EXPLICIT);
+    EXPECT_NE(read_file((profiles / "New FTP profile.ftp").string()).find("TLS=2\n"), std::string::npos);
+
+    manager->edit_encryption(ENCRYPTION_IMPLICIT);
+    EXPECT_EQ(manager->ftp_form().port, "990");
+    EXPECT_EQ(manager->selection()->session->encryption, ENCRYPTION_IMPLICIT) << "stored at once";
+    ASSERT_TRUE(manager->save());
+    const std::string written = read_file((profiles / "New FTP profile.ftp").string());
+    EXPECT_NE(written.find("PORT=990\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("TLS=3\n"), std::string::npos) << written;
+
+    manager->edit_encryption(ENCRYPTION_EXPLICIT_IF_AVAILABLE);
+    EXPECT_EQ(manager->ftp_form().port, "21");
+    manager->edit_text(CTL_PORT, "2121");
+    manager->edit_encryption(ENCRYPTION_IMPLICIT);
+    EXPECT_EQ(manager->ftp_form().port, "2121") << "a port of the user's own stays";
+}
+
 TEST_F(ProfileManagerTest, PasteMakesANewEntryWithTheCopiedSettings)
 {
     profile_file("src.ftp", "SERVER=127.0.0.1\nUSERNAME=bob\nPASSWORD=\nSAVE=1\nPASV=1\n");

@@ -107,11 +107,11 @@ TEST(ProfileTreeText, WrittenTreesReadBackExactly)
         "NAME=G\nPASV=0\nCASE=0\nTYP=6\nSAVE=0\nANON=0\nUSER=0\n"
         "#BRANCH\n"
         "NAME=site\nSERVER=127.0.0.1\nPORT=\nPASSWORD=059077078\nCOMMENT= c\nPASV=1\nCASE=3\nTYP=3\n"
-        "SAVE=1\nANON=0\nUSER=1\n"
+        "SAVE=1\nANON=0\nUSER=1\nTLS=3\n"
         "#EOB\n"
         "NAME=link\nSERVER=http://127.0.0.1/\nPASV=0\nCASE=0\nTYP=4\nSAVE=0\nANON=0\nUSER=0\n"
         "#EOB\n"
-        "NAME=top\nPASV=0\nCASE=0\nTYP=3\nSAVE=0\nANON=0\nUSER=0\n";
+        "NAME=top\nPASV=0\nCASE=0\nTYP=3\nSAVE=0\nANON=0\nUSER=0\nTLS=0\n";
     EntryChain tree = parse_profile_tree(text);
     EXPECT_EQ(format_profile_tree(tree), text);
 

@@ -1,3 +1,4 @@
+#include "profiles/profile_tree.h"
 #include "profiles/site_profile.h"
 #include "profiles/state_text.h"
 
@@ -68,6 +69,7 @@ SiteProfile full_profile(const std::string& text)
     p.save_password = 1;
     p.anonymous = 1;
     p.user = 7;
+    p.encryption = ENCRYPTION_IMPLICIT;
     return p;
 }
 
@@ -86,6 +88,7 @@ void expect_same_stored_fields(const SiteProfile& a, const SiteProfile& b)
     EXPECT_EQ(a.save_password, b.save_password);
     EXPECT_EQ(a.anonymous, b.anonymous);
     EXPECT_EQ(a.user, b.user);
+    EXPECT_EQ(a.encryption, b.encryption);
 }
 
 SiteProfile read_back(const std::string& text, std::uint8_t& kind)
@@ -98,9 +101,29 @@ SiteProfile read_back(const std::string& text, std::uint8_t& kind)
 TEST(ProfileText, AbsentFieldsWriteOnlyTheNumberLines)
 {
     EXPECT_EQ(format_profile_file(SiteProfile{}, KIND_SITE, "Site"),
-              "NAME=Site\nPASV=0\nCASE=0\nTYP=3\nSAVE=0\nANON=0\nUSER=0\n");
+              "NAME=Site\nPASV=0\nCASE=0\nTYP=3\nSAVE=0\nANON=0\nUSER=0\nTLS=2\n");
     EXPECT_EQ(format_profile_file(SiteProfile{}, KIND_URL_PROFILE, ""),
               "PASV=0\nCASE=0\nTYP=4\nSAVE=0\nANON=0\nUSER=0\n");
+}
+
+TEST(ProfileText, NewProfilesRequireTlsAndTextsWithoutTheLineUseItIfAvailable)
+{
+    EXPECT_EQ(SiteProfile{}.encryption, ENCRYPTION_EXPLICIT);
+    const struct {
+        const char* text;
+        std::uint8_t encryption;
+    } rows[] = {
+        {"SERVER=s\n", ENCRYPTION_EXPLICIT_IF_AVAILABLE}, // written before the line existed, or imported
+        {"SERVER=s\nTLS=0\n", ENCRYPTION_PLAIN},
+        {"SERVER=s\nTLS=3\n", ENCRYPTION_IMPLICIT},
+        {"SERVER=s\nTLS=9\n", ENCRYPTION_EXPLICIT}, // a later version's choice never falls back to plain
+    };
+    for (const auto& row : rows) {
+        std::uint8_t kind = 0;
+        EXPECT_EQ(read_back(row.text, kind).encryption, row.encryption) << row.text;
+    }
+    EXPECT_EQ(parse_profile_tree("NAME=a\nSERVER=s\n").front()->session->encryption,
+              ENCRYPTION_EXPLICIT_IF_AVAILABLE);
 }
 
 TEST(ProfileText, AbsentEmptyAndSetFieldsReadBackExactly)

@@ -85,7 +85,7 @@ TEST_F(ConfigFileTest, TwoTasksAndABookmarkInOrder)
     EXPECT_EQ(text,
               "version=3.01.003\nproduct=Kestovan FTP\n" + settings_lines() +
                   "1NAME=file.bin\n1SNAME=Site\n1SERVER=127.0.0.1\n1PORT=2121\n1USERNAME=user\n"
-                  "1PASSWORD=059077078\n1STR=/pub\n1PASV=1\n1CASE=0\n1ANON=0\n1USER=0\n"
+                  "1PASSWORD=059077078\n1STR=/pub\n1PASV=1\n1CASE=0\n1ANON=0\n1USER=0\n1TLS=2\n"
                   "1LOCAL=127.0.0.1/pub/file.bin\n1REMOTE=/home/me/file.bin\n"
                   "1TYP=0\n1STATUS=11\n1STATE=-1\n1MODE=1\n1SIZE=5000000000\n"
                   "1NAME=up.txt\n1LOCAL=/home/me/up.txt\n1TYP=0\n1STATUS=10\n1STATE=0\n1MODE=0\n1SIZE=0\n"
@@ -102,6 +102,7 @@ TEST_F(ConfigFileTest, RecordsReadBackExactly)
     state.queue[0]->profile->name_case = 3;
     state.queue[0]->profile->anonymous = 1;
     state.queue[0]->profile->user = -5;
+    state.queue[0]->profile->encryption = ENCRYPTION_IMPLICIT;
     state.rename_rules = {RenameRule{"*.htm", "*.html", true, false}, RenameRule{"a*", "b*", false, false}};
     settings.set_text("email", "me@example.org");
     ASSERT_TRUE(write_config(state, file));
@@ -132,8 +133,11 @@ TEST_F(ConfigFileTest, RecordsReadBackExactly)
     EXPECT_EQ(task.profile->name_case, 3);
     EXPECT_EQ(task.profile->anonymous, 1);
     EXPECT_EQ(task.profile->user, -5);
-    // A record always comes back with a profile, empty when none was written.
+    EXPECT_EQ(task.profile->encryption, ENCRYPTION_IMPLICIT);
+    // A record always comes back with a profile, empty when none was written; a record without a
+    // "TLS" line (one written before there was one) uses TLS if available.
     ASSERT_TRUE(read.queue[1]->profile);
+    EXPECT_EQ(read.queue[1]->profile->encryption, ENCRYPTION_EXPLICIT_IF_AVAILABLE);
     EXPECT_EQ(read.queue[1]->profile->server, std::nullopt);
     EXPECT_EQ(read.queue[1]->destination, std::nullopt);
     EXPECT_EQ(read.bookmarks[0]->kind, KIND_LOCAL_FOLDER);

@@ -56,6 +56,7 @@ struct ProgramRun {
         profile->username = server.user();
         profile->password = server.password();
         profile->passive = 1;
+        profile->encryption = ENCRYPTION_PLAIN; // the test server speaks no TLS
         SiteProfile& attached = attach_profile(*site, std::move(profile));
         auto file = std::make_unique<DirEntry>();
         file->name = name;

@@ -54,6 +54,7 @@ struct QueueHarness {
         task->profile->username = server.user();
         task->profile->password = server.password();
         task->profile->passive = 1;
+        task->profile->encryption = ENCRYPTION_PLAIN; // the test server speaks no TLS
         task->source = server_path("127.0.0.1", "/" + name);
         task->destination = local(name);
         task->status = TASK_DOWNLOAD;

@@ -28,6 +28,7 @@ TEST(BookmarkSessions, ARemoteBookmarkConnectsListsItsFolderAndGoesWithItsSessio
     bookmark->profile->password = server.password();
     bookmark->profile->remote_folder = "/pub";
     bookmark->profile->passive = 1;
+    bookmark->profile->encryption = ENCRYPTION_PLAIN; // the test server speaks no TLS
     list.push_back(std::move(bookmark));
     bookmarks.rebuild_bookmarks_menu();
 

@@ -36,8 +36,9 @@ struct ShellHarness {
 
     ShellContext& ctx() { return shell->context(); }
 
+    // Plain FTP unless asked: the servers of most tests do not speak TLS.
     DirEntry& add_site(const std::string& name, std::uint16_t port, const std::string& user = "bob",
-                       const std::string& password = "secret")
+                       const std::string& password = "secret", std::uint8_t encryption = ENCRYPTION_PLAIN)
     {
         auto node = make_profile_node(name, KIND_SITE);
         auto profile = std::make_unique<SiteProfile>();
@@ -47,6 +48,7 @@ struct ShellHarness {
         profile->username = user;
         profile->password = password;
         profile->passive = 1;
+        profile->encryption = encryption;
         attach_profile(*node, std::move(profile));
         ctx().tree.push_back(std::move(node));
         return *ctx().tree.back();

@@ -30,13 +30,15 @@ EngineHarness::EngineHarness(int timeout_ms)
 EngineHarness::~EngineHarness() = default;
 
 FtpConnection* EngineHarness::open(std::uint16_t port, const std::string& user, const std::string& password,
-                                   bool passive)
+                                   bool passive, TlsMode tls, const std::string& host)
 {
-    FtpConnection* conn =
-        open_session(engine, user, password, "", "127.0.0.1", port, nullptr, [this](FtpConnection&, bool ok) {
+    FtpConnection* conn = open_session(
+        engine, user, password, "", host, port, nullptr,
+        [this](FtpConnection&, bool ok) {
             login_results.push_back(ok);
             return 0;
-        });
+        },
+        nullptr, nullptr, tls);
     if (conn)
         conn->passive = passive ? 1 : 0;
     return conn;

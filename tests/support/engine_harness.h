@@ -25,9 +25,10 @@ public:
     explicit EngineHarness(int timeout_ms = 30000);
     ~EngineHarness();
 
-    // A session to 127.0.0.1:port; the login result lands in login_results.
+    // A session to host (127.0.0.1 or localhost):port; the login result lands in login_results.
     FtpConnection* open(std::uint16_t port, const std::string& user = "bob",
-                        const std::string& password = "secret", bool passive = true);
+                        const std::string& password = "secret", bool passive = true, TlsMode tls = TLS_NONE,
+                        const std::string& host = "127.0.0.1");
     bool wait(const std::function<bool()>& pred, int timeout_ms = 5000);
     // Runs the event loop for a while, whatever happens.
     void idle(int ms);

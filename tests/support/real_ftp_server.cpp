@@ -3,6 +3,7 @@
 #include "support/blocking_ftp_client.h"
 #include "support/process_group.h"
 #include "support/test_files.h"
+#include "support/tls_probe.h"
 
 #include <cerrno>
 #include <csignal>
@@ -176,12 +177,18 @@ RealFtpServer::Start RealFtpServer::wait_until_serving(std::string_view banner,
         if (exited())
             return Start::EXITED;
         try {
-            BlockingFtpClient probe(port_, PROBE_TIMEOUT);
-            const FtpReply greeting = probe.read_reply();
             // Another program that took the port in the meantime greets differently; ours then
             // fails to bind and exits, which the next round sees.
-            if (greeting.code == 220 && greeting.text.find(banner) != std::string::npos)
-                return Start::SERVING;
+            if (options_.implicit_tls) {
+                const std::string greeting = read_tls_greeting(port_, PROBE_TIMEOUT);
+                if (greeting.starts_with("220") && greeting.find(banner) != std::string::npos)
+                    return Start::SERVING;
+            } else {
+                BlockingFtpClient probe(port_, PROBE_TIMEOUT);
+                const FtpReply greeting = probe.read_reply();
+                if (greeting.code == 220 && greeting.text.find(banner) != std::string::npos)
+                    return Start::SERVING;
+            }
         } catch (const std::runtime_error&) {
             // Not listening yet.
         }

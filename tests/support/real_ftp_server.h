@@ -20,7 +20,13 @@ namespace kestovan::test {
 struct RealServerOptions {
     bool anonymous = false;        // anonymous login, seeing anon_root() as "/"
     bool anonymous_upload = false; // anonymous may also store files in anon_root()/upload
-    std::int64_t max_rate = 0;     // bytes per second of each transfer; 0: as fast as it goes (vsftpd)
+    // TLS (vsftpd): the server's certificate and key files; empty: plain FTP. The server then demands
+    // TLS for the login and for data, and data connections that resume the control connection's
+    // TLS session.
+    std::string tls_certificate = {};
+    std::string tls_key = {};
+    bool implicit_tls = false; // TLS from the first byte instead of AUTH TLS
+    std::int64_t max_rate = 0; // bytes per second of each transfer; 0: as fast as it goes (vsftpd)
 };
 
 class RealFtpServer {
@@ -71,7 +77,8 @@ protected:
     [[nodiscard]] const RealServerOptions& options() const { return options_; }
     // Starts argv[0] with stdin from /dev/null and stdout and stderr into files in base().
     void launch(const std::vector<std::string>& argv);
-    // Waits until the server greets on port() with a line containing banner, or exits, or time runs out.
+    // Waits until the server greets on port() with a line containing banner, or exits, or time runs out
+    // (over TLS when the server speaks it from the first byte).
     [[nodiscard]] Start wait_until_serving(std::string_view banner, std::chrono::milliseconds timeout);
     // The server's stdout so far.
     [[nodiscard]] std::string output() const;

@@ -20,6 +20,17 @@ PromptAnswer ScriptedPrompts::question(const std::string& caption, const std::st
     return answer;
 }
 
+CertificateAnswer ScriptedPrompts::certificate(const CertificatePrompt& prompt)
+{
+    asked.push_back({"certificate", prompt.server, prompt.sha256, false});
+    certificates.push_back(prompt);
+    if (certificate_answers.empty())
+        return CertificateAnswer::Cancel;
+    const CertificateAnswer answer = certificate_answers.front();
+    certificate_answers.pop_front();
+    return answer;
+}
+
 std::optional<std::string> ScriptedPrompts::next_text()
 {
     if (texts.empty())

@@ -14,18 +14,21 @@ class ScriptedPrompts : public Prompts {
 public:
     struct Asked {
         std::string kind; // "message", "question", "password", "file_exists", "text", "save_file",
-                          // "open_file", "chmod", "append_file"
+                          // "open_file", "chmod", "append_file", "certificate" (text: the
+                          // fingerprint)
         std::string caption;
         std::string text;
         bool offer_restart = false;
     };
 
-    std::deque<PromptAnswer> answers;             // for question(); Cancel when empty
-    std::deque<FileExistsAnswer> exists_answers;  // for file_exists(); Cancel when empty
-    std::deque<std::optional<std::string>> texts; // for password(), text(), save_file(), open_file(),
-                                                  // append_file()
-    std::deque<std::optional<int>> modes;         // for chmod(); Cancel when empty
+    std::deque<PromptAnswer> answers;                  // for question(); Cancel when empty
+    std::deque<FileExistsAnswer> exists_answers;       // for file_exists(); Cancel when empty
+    std::deque<std::optional<std::string>> texts;      // for password(), text(), save_file(), open_file(),
+                                                       // append_file()
+    std::deque<std::optional<int>> modes;              // for chmod(); Cancel when empty
+    std::deque<CertificateAnswer> certificate_answers; // for certificate(); Cancel when empty
     std::vector<Asked> asked;
+    std::vector<CertificatePrompt> certificates; // every certificate shown
 
     void message(const std::string& caption, const std::string& text, PromptIcon icon) override;
     PromptAnswer question(const std::string& caption, const std::string& text, PromptButtons buttons,
@@ -38,6 +41,7 @@ public:
                                          const std::string& proposed_name,
                                          const std::string& filter) override;
     std::optional<std::string> open_file(const std::string& title, const std::string& filter) override;
+    CertificateAnswer certificate(const CertificatePrompt& prompt) override;
     // chmod(): caption = the entry's name, text = its permissions text.
     std::optional<int> chmod(const std::string& name, const std::optional<std::string>& permissions) override;
     // append_file(): caption = the initial name, text = the prompt; the names offered in offered.

@@ -130,6 +130,20 @@ std::string VsftpdServer::config_text(std::uint16_t port, const std::string& ban
                                             {"anon_mkdir_write_enable", yes_no(opts.anonymous_upload)},
                                         });
     }
+    if (!opts.tls_certificate.empty()) {
+        settings.insert(settings.end(), {
+                                            {"ssl_enable", "YES"},
+                                            {"rsa_cert_file", opts.tls_certificate},
+                                            {"rsa_private_key_file", opts.tls_key},
+                                            {"force_local_logins_ssl", "YES"},
+                                            {"force_local_data_ssl", "YES"},
+                                            {"require_ssl_reuse", "YES"},
+                                            {"implicit_ssl", yes_no(opts.implicit_tls)},
+                                            // vsftpd's own default list is a single cipher that
+                                            // OpenSSL 3 no longer offers.
+                                            {"ssl_ciphers", "HIGH"},
+                                        });
+    }
     std::string text = "# Written by the test suite for one test server; not the system's vsftpd.\n";
     for (const auto& [key, value] : settings)
         text += key + "=" + value + "\n";

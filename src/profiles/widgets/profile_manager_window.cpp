@@ -180,6 +180,10 @@ ProfileManagerWindow::ProfileManagerWindow(Prompts& prompts, const Settings& set
         model_.edit_check(control, on);
         update_enables();
     };
+    edits_->encryption = [this](std::uint8_t encryption) {
+        model_.edit_encryption(encryption);
+        update_enables();
+    };
     edits_->name_line = [this](int line) { model_.choose_name_line(line); };
 
     auto* central = new QWidget(this);

@@ -113,6 +113,21 @@ FtpServerPage::FtpServerPage(PageEdits& edits, QWidget* parent)
 
     add_edit(CTL_HOST, IDS_LABEL_HOST_ADDRESS);
     add_edit(CTL_PORT, IDS_LABEL_PORT);
+
+    auto* encryption_label = new QLabel(this);
+    bind_string_id(*encryption_label, IDS_LABEL_ENCRYPTION);
+    encryption_ = new QComboBox(this);
+    encryption_->setObjectName(QString::number(CTL_ENCRYPTION));
+    for (const EncryptionChoice& choice : ENCRYPTION_CHOICES)
+        encryption_->addItem(load_qstring(choice.string_id), choice.encryption);
+    encryption_label->setBuddy(encryption_);
+    grid_->addWidget(encryption_label, row_, 0);
+    grid_->addWidget(encryption_, row_++, 1);
+    connect(encryption_, &QComboBox::activated, this, [this](int index) {
+        if (filling_ == 0 && edits_.encryption)
+            edits_.encryption(static_cast<std::uint8_t>(encryption_->itemData(index).toInt()));
+    });
+
     // Each pair shares its row; one box of a pair is shown at a time.
     const int user_row = row_;
     add_edit(CTL_USER, IDS_LABEL_USERNAME);
@@ -191,6 +206,10 @@ void FtpServerPage::fill(const FtpForm& form, const std::vector<NameLine>& lines
     set_text(line_edit(CTL_LOCAL_FOLDER), form.local_folder);
     set_text(line_edit(CTL_REMOTE_FOLDER), form.remote_folder);
     set_text(line_edit(CTL_COMMENT), form.comment);
+    // The walk over the window does not reach a list's lines: they follow the language here.
+    for (std::size_t i = 0; i < ENCRYPTION_CHOICES.size(); ++i)
+        encryption_->setItemText(static_cast<int>(i), load_qstring(ENCRYPTION_CHOICES[i].string_id));
+    encryption_->setCurrentIndex(std::max(0, encryption_->findData(form.encryption)));
     line_edit(CTL_USER)->setVisible(!form.anonymous);
     line_edit(CTL_PASSWORD)->setVisible(!form.anonymous);
     line_edit(CTL_ANONYMOUS_USER)->setVisible(form.anonymous);
@@ -212,6 +231,7 @@ void FtpServerPage::set_boxes_enabled(bool on)
             box->setEnabled(on);
     for (auto& [control, box] : checks_)
         box->setEnabled(on);
+    encryption_->setEnabled(on);
 }
 
 // --- URL and Folder ---------------------------------------------------------------------------------

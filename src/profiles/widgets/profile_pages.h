@@ -26,6 +26,7 @@ inline constexpr int FORM_FOLDER_PAGE = 4310;
 struct PageEdits {
     std::function<void(FormControl, const std::string&)> text;
     std::function<void(FormControl, bool)> check;
+    std::function<void(std::uint8_t)> encryption;
     std::function<void(int)> name_line; // a line of the profile-name list was chosen
 };
 
@@ -54,9 +55,11 @@ public:
     void set_boxes_enabled(bool on);
     [[nodiscard]] QCheckBox* check_box(FormControl control) const;
     [[nodiscard]] QComboBox& name_list() const { return *names_; }
+    [[nodiscard]] QComboBox& encryption_list() const { return *encryption_; }
 
 private:
     QComboBox* names_ = nullptr;
+    QComboBox* encryption_ = nullptr;
     std::map<FormControl, QCheckBox*> checks_;
     QLabel* user_label_ = nullptr;
     QLabel* password_label_ = nullptr;

@@ -547,6 +547,7 @@ void MainWindow::local_list_changed()
 void MainWindow::title_changed()
 {
     setWindowTitle(QString::fromUtf8(main_title(ctx_)));
+    ctx_.status.set_text(STATUS_ENCRYPTION, encryption_text(ctx_));
     if (terminal_)
         terminal_->refresh_title();
 }

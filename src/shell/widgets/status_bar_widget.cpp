@@ -34,6 +34,9 @@ StatusBarWidget::StatusBarWidget(StatusBar& model, QWidget* parent) : QStatusBar
     labels_[STATUS_MESSAGE]->setTextFormat(Qt::PlainText);
     labels_[STATUS_MESSAGE]->setMinimumWidth(50);
     addWidget(labels_[STATUS_MESSAGE], 1);
+    labels_[STATUS_ENCRYPTION] = new QLabel(this);
+    labels_[STATUS_ENCRYPTION]->setObjectName("status_encryption");
+    addPermanentWidget(labels_[STATUS_ENCRYPTION]);
     labels_[STATUS_PERCENT] = new QLabel(this);
     labels_[STATUS_PERCENT]->setObjectName("status_percent");
     labels_[STATUS_PERCENT]->setFixedWidth(35);
@@ -60,7 +63,7 @@ void StatusBarWidget::part_changed(int part)
         indicator_->update();
         return;
     }
-    if (part > 0 && part < 4 && labels_[static_cast<std::size_t>(part)]) {
+    if (part > 0 && part != STATUS_ACTIVITY && labels_[static_cast<std::size_t>(part)]) {
         QString text = QString::fromUtf8(model_.text(part));
         labels_[static_cast<std::size_t>(part)]->setText(text);
         labels_[static_cast<std::size_t>(part)]->setToolTip(text);

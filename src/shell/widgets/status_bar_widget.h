@@ -32,7 +32,7 @@ public:
 
 private:
     StatusBar& model_;
-    std::array<QLabel*, 4> labels_{};
+    std::array<QLabel*, 6> labels_{};
     ActivityIndicator* indicator_ = nullptr;
 };
 

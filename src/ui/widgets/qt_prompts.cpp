@@ -2,6 +2,7 @@
 
 #include "ui/language.h"
 #include "ui/string_ids.h"
+#include "ui/widgets/certificate_dialog.h"
 #include "ui/widgets/prompt_dialogs.h"
 
 #include <QFile>
@@ -111,6 +112,11 @@ PromptAnswer QtPrompts::question(const std::string& caption, const std::string& 
         if (box.clickedButton() == button)
             return answer;
     return escape_answer(buttons);
+}
+
+CertificateAnswer QtPrompts::certificate(const CertificatePrompt& prompt)
+{
+    return CertificateDialog::ask(parent_, prompt);
 }
 
 std::optional<std::string> QtPrompts::password(const std::string& prompt)

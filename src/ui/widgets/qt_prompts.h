@@ -32,6 +32,7 @@ public:
                                          const std::string& proposed_name,
                                          const std::string& filter) override;
     std::optional<std::string> open_file(const std::string& title, const std::string& filter) override;
+    CertificateAnswer certificate(const CertificatePrompt& prompt) override;
     std::optional<std::string> open_file_from(const std::string& title, const std::string& folder,
                                               const std::string& filter) override;
 

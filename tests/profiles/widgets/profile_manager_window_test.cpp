@@ -79,6 +79,12 @@ TEST(ProfileManagerWindow, PagesShowTheSelectedRecord)
     EXPECT_FALSE(h.box(CTL_ANONYMOUS_USER).isVisible());
     EXPECT_EQ(w.statusBar()->currentMessage(), "127.0.0.1/pub");
     EXPECT_FALSE(w.button(pm_cmd::CONNECT_BUTTON)->isEnabled()) << "no main window to connect in";
+    // A file from before the encryption choice: TLS when the server offers it.
+    EXPECT_EQ(w.ftp_page().encryption_list().currentText(), "Explicit TLS if available");
+    if (const char* folder = std::getenv("KESTOVAN_SHOTS_DIR"); folder && *folder) {
+        fs::create_directories(folder);
+        w.grab().save(QString::fromUtf8(folder) + "/profile-manager.png");
+    }
 
     w.tree().setCurrentItem(h.item("home"));
     EXPECT_EQ(w.model().selection()->name, "home");
@@ -103,6 +109,10 @@ TEST(ProfileManagerWindow, ControlEditsAreStoredAtOnce)
     EXPECT_TRUE(is_modified(site));
     w.ftp_page().check_box(CTL_LOWER_FILES)->click();
     EXPECT_EQ(site.session->name_case, CASE_LOWER_FILES | CASE_LOWER_FOLDERS);
+    QComboBox& encryption = w.ftp_page().encryption_list();
+    QTest::keyClick(&encryption, Qt::Key_Up); // from "Explicit TLS if available" to "Implicit TLS"
+    EXPECT_EQ(site.session->encryption, ENCRYPTION_IMPLICIT);
+    EXPECT_EQ(h.box(CTL_PORT).text(), "2121") << "a port of the user's own stays";
 
     // Typing "anonymous" swaps the pair of boxes.
     h.box(CTL_USER).selectAll();

@@ -77,6 +77,7 @@ TEST(FileCommandsWindow, CompareChmodAndEditAgainstVsftpd)
         profile->username = server.user();
         profile->password = server.password();
         profile->passive = 1;
+        profile->encryption = ENCRYPTION_PLAIN; // the test server speaks no TLS
         attach_profile(*node, std::move(profile));
         app.shell->context().tree.push_back(std::move(node));
     }

@@ -66,6 +66,7 @@ struct WindowHarness {
         profile->username = server.user();
         profile->password = server.password();
         profile->passive = 1;
+        profile->encryption = ENCRYPTION_PLAIN; // the test server speaks no TLS
         attach_profile(*node, std::move(profile));
         ctx().tree.push_back(std::move(node));
         DirEntry& added = *ctx().tree.back();

@@ -12,6 +12,8 @@
 #include "shell/widgets/log_pane.h"
 #include "shell/widgets/main_window.h"
 #include "support/http_servers.h"
+#include "support/modal_dialogs.h"
+#include "support/test_certificates.h"
 #include "support/test_environment.h"
 #include "support/vsftpd_server.h"
 #include "views/widgets/local_pane.h"
@@ -238,6 +240,7 @@ TEST(MainWindowSession, ConnectBrowseAndDownloadFromVsftpd)
         profile->password = server.password();
         profile->passive = 1;
         profile->save_password = 1;
+        profile->encryption = ENCRYPTION_PLAIN;
         attach_profile(*node, std::move(profile));
         std::filesystem::create_directories(std::filesystem::path(h.data.path().toStdString()) / "Profiles");
         ASSERT_TRUE(write_profile_file(*node, h.data.path().toStdString() + "/Profiles/Local vsftpd.ftp"));
@@ -384,6 +387,66 @@ TEST(MainWindowSession, UrlProfileListsLinksAndDownloadsOne)
     h.child<QTabWidget>("2203")->setCurrentIndex(1);
     QApplication::processEvents();
     save_shot(*h.window, "url-profile-download-tasks");
+}
+
+// An encrypted session as the user meets it: the certificate dialog for a self-signed certificate,
+// then the title, the status bar and the log saying the session is encrypted.
+TEST(MainWindowSession, AnEncryptedSessionShowsItInTheTitleStatusBarAndLog)
+{
+    test::TestCertificates certificates;
+    const test::ServerCertificate certificate =
+        certificates.make_server("self", {"IP:127.0.0.1"}, /*self_signed=*/true);
+    test::RealServerOptions options;
+    options.tls_certificate = certificate.certificate;
+    options.tls_key = certificate.key;
+    test::VsftpdServer server(options);
+    server.make_file("README.txt", "Welcome\n");
+
+    WindowHarness h;
+    {
+        auto node = make_profile_node("Secure vsftpd", KIND_SITE);
+        auto profile = std::make_unique<SiteProfile>();
+        profile->name = "Secure vsftpd";
+        profile->server = "127.0.0.1";
+        profile->port = std::to_string(server.port());
+        profile->username = server.user();
+        profile->password = server.password();
+        profile->passive = 1;
+        profile->save_password = 1;
+        profile->encryption = ENCRYPTION_EXPLICIT;
+        attach_profile(*node, std::move(profile));
+        std::filesystem::create_directories(std::filesystem::path(h.data.path().toStdString()) / "Profiles");
+        ASSERT_TRUE(write_profile_file(*node, h.data.path().toStdString() + "/Profiles/Secure vsftpd.ftp"));
+    }
+    h.open();
+    h.window->resize(1024, 768);
+    DirEntry* site = h.app.find_profile("Secure vsftpd");
+    ASSERT_NE(site, nullptr);
+    h.app.shell->browser().select_node(site);
+    std::string shown_fingerprint;
+    test::when_modal_opens([&](QWidget& dialog) {
+        if (auto* sha256 = dialog.findChild<QLabel*>("sha256"))
+            shown_fingerprint = sha256->text().toStdString();
+        save_shot(dialog, "certificate-dialog-live");
+        if (auto* trust = dialog.findChild<QPushButton*>("trust_once"))
+            trust->click();
+    });
+    h.app.shell->sessions().connect(site, false);
+    auto* status = h.child<QLabel>("status_encryption");
+    ASSERT_NE(status, nullptr);
+    ASSERT_TRUE(test::wait_until([&] { return status->text().startsWith("Encrypted (TLSv1."); }, 10000))
+        << status->text().toStdString() << server.log();
+    EXPECT_EQ(shown_fingerprint, certificate.sha256);
+    EXPECT_NE(h.window->windowTitle().toStdString().find("(Connected, encrypted)"), std::string::npos)
+        << h.window->windowTitle().toStdString();
+    auto* pane = h.window->findChild<LogPane*>();
+    ASSERT_NE(pane, nullptr);
+    EXPECT_TRUE(pane->toPlainText().contains("TLSv1.")) << pane->toPlainText().toStdString();
+    ASSERT_TRUE(test::wait_until(
+        [&] { return h.window->findChild<RemoteList*>("1218")->list_model().rowCount() > 1; }, 10000));
+    // The shot shows the log's start, where the TLS version and cipher are named.
+    pane->verticalScrollBar()->setValue(0);
+    save_shot(*h.window, "main-window-encrypted");
 }
 
 } // namespace

@@ -62,6 +62,7 @@ void write_site(const std::filesystem::path& data, const std::string& name, std:
     profile->username = user;
     profile->password = password;
     profile->passive = 1;
+    profile->encryption = ENCRYPTION_PLAIN; // the test server speaks no TLS
     profile->save_password = 1;
     attach_profile(*node, std::move(profile));
     std::filesystem::create_directories(data / "Profiles");
