@@ -6,11 +6,28 @@
 
 #include <QUrl>
 
+#include <optional>
+
 namespace kestovan {
 
 namespace {
 
 constexpr int FTP_PORT = 21;
+constexpr int IMPLICIT_TLS_PORT = 990;
+
+// The encryption a scheme asks for: ftps:// is TLS from the first byte, ftpes:// requires explicit
+// TLS, and a plain ftp:// link (what web pages and other programs hand over) uses TLS when the server
+// offers it, saying so in red when it does not.
+std::optional<std::uint8_t> encryption_of(const QString& scheme)
+{
+    if (scheme == QLatin1String("ftp"))
+        return ENCRYPTION_EXPLICIT_IF_AVAILABLE;
+    if (scheme == QLatin1String("ftps"))
+        return ENCRYPTION_IMPLICIT;
+    if (scheme == QLatin1String("ftpes"))
+        return ENCRYPTION_EXPLICIT;
+    return std::nullopt;
+}
 
 std::string utf8(const QString& text)
 {
@@ -23,7 +40,8 @@ std::unique_ptr<SiteProfile> profile_from_ftp_address(std::string_view address)
 {
     const QUrl url(QString::fromUtf8(address.data(), static_cast<qsizetype>(address.size())),
                    QUrl::StrictMode);
-    if (!url.isValid() || url.scheme() != QLatin1String("ftp") || url.host().isEmpty())
+    const auto encryption = encryption_of(url.scheme());
+    if (!url.isValid() || !encryption || url.host().isEmpty())
         return nullptr;
     const std::string path = utf8(url.path(QUrl::FullyDecoded));
     // A line break would end the command it is sent in and start another.
@@ -33,7 +51,9 @@ std::unique_ptr<SiteProfile> profile_from_ftp_address(std::string_view address)
             return nullptr;
     auto profile = std::make_unique<SiteProfile>();
     profile->server = utf8(url.host());
-    profile->port = std::to_string(url.port(FTP_PORT));
+    profile->encryption = *encryption;
+    profile->port =
+        std::to_string(url.port(*encryption == ENCRYPTION_IMPLICIT ? IMPLICIT_TLS_PORT : FTP_PORT));
     profile->passive = 1;
     profile->temporary = true;
     if (url.userName().isEmpty()) {
