@@ -4,10 +4,17 @@
 
 namespace kestovan::test {
 
-CliRun run_cli(const QStringList& args, int timeout_ms)
+CliRun run_cli(const QStringList& args, int timeout_ms, const QString& working_dir,
+               const QStringList& launcher)
 {
     QProcess process;
-    process.start(QString(KESTOVAN_BINARY_DIR) + "/src/cli/kestovan-ftp-cli", args);
+    if (!working_dir.isEmpty())
+        process.setWorkingDirectory(working_dir);
+    const QString client = QString(KESTOVAN_BINARY_DIR) + "/src/cli/kestovan-ftp-cli";
+    if (launcher.isEmpty())
+        process.start(client, args);
+    else
+        process.start(launcher.front(), launcher.mid(1) << client << args);
     CliRun run;
     if (!process.waitForFinished(timeout_ms)) {
         process.kill();
