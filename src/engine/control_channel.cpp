@@ -475,6 +475,10 @@ void process_replies(Engine& engine, FtpConnection& conn)
     if (!engine.is_live(&conn, serial))
         return;
     if (text.starts_with("421 ")) {
+        // The server's reason for closing goes to the log before the connection goes.
+        engine.raise(EV_LOG, &conn, 0, block_text(text));
+        if (!engine.is_live(&conn, serial))
+            return;
         engine.close_socket(conn);
         if (conn.data_connection)
             engine.destroy_connection(conn.data_connection, true);

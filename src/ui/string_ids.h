@@ -215,6 +215,8 @@ constexpr int IDS_ERR_TRANSFER_TIMED_OUT = 2021;
 constexpr int IDS_ERR_REPLY_TOO_LONG = 2022;
 constexpr int IDS_ERR_LISTING_TOO_LARGE = 2023;
 constexpr int IDS_ERR_REPLY_WITHOUT_END = 2024;
+constexpr int IDS_ERR_LOCAL_FILE_SHRANK = 2048;
+constexpr int IDS_ERR_RESUME_BEYOND_END = 2049;
 
 // Proxy and firewall choices and the SOCKS handshake (2100-2149)
 constexpr int IDS_PROXY_NONE = 2100;

@@ -304,6 +304,10 @@ inline constexpr StringEntry STRING_TABLE[] = {
     StringEntry{IDS_ERR_LISTING_TOO_LARGE, "The listing is too large; the transfer was stopped."},
     StringEntry{IDS_ERR_REPLY_WITHOUT_END,
                 "The server sent a reply line without end; the connection was closed."},
+    StringEntry{IDS_ERR_LOCAL_FILE_SHRANK,
+                "The local file became shorter while it was sent: %i of %i bytes went."},
+    StringEntry{IDS_ERR_RESUME_BEYOND_END,
+                "The local file (%i bytes) is larger than the server's (%i bytes); it was left as it was."},
 
     // Proxy and firewall choices and the SOCKS handshake
     StringEntry{IDS_PROXY_NONE, "None"},
