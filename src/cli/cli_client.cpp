@@ -98,17 +98,21 @@ bool CliClient::start_session()
 {
     std::string user = url_.user.empty() ? ANONYMOUS_USER : url_.user;
     std::string password = url_.password.value_or(url_.user.empty() ? ANONYMOUS_PASSWORD : "");
-    control_ = open_session(engine_, user, password, "", url_.host, url_.port, nullptr,
-                            [this](FtpConnection&, bool ok) {
-                                if (ok)
-                                    return 0;
-                                if (error_.empty())
-                                    error_ = last_reply_.empty() ? "login failed" : last_reply_;
-                                // A refused login can leave the connection open with nothing
-                                // queued, where no time-out would ever end the run.
-                                finish(false);
-                                return 0;
-                            });
+    control_ = open_session(
+        engine_, user, password, "", url_.host, url_.port, nullptr, [this](FtpConnection& conn, bool ok) {
+            if (ok)
+                return 0;
+            // The refusal itself is logged only after this call.
+            const FtpCommand* head = conn.queue.empty() ? nullptr : conn.queue.front().get();
+            if (error_.empty() && head && !head->reply.empty())
+                error_ = head->reply;
+            if (error_.empty())
+                error_ = last_reply_.empty() ? "login failed" : last_reply_;
+            // A refused login can leave the connection open with nothing
+            // queued, where no time-out would ever end the run.
+            finish(false);
+            return 0;
+        });
     if (!control_) {
         error_ = "cannot open a session to " + url_.host;
         return false;

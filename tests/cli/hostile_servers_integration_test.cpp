@@ -151,6 +151,16 @@ TEST(HostileServers, ControlReplies)
          .args = LS,
          .status = 0,
          .message = "\ta\t"},
+        {.name = "a 421 in the same read as the reply before it",
+         .script =
+             [](ScriptedFtpServer& s) {
+                 s.reply("220 hi").expect("USER u").reply("331 pw").expect("PASS p");
+                 s.send("230 ok\r\n421 Too many users, closing control connection\r\n").close_control();
+             },
+         .args = GET,
+         .status = 1,
+         .message = "421 Too many users",
+         .login = false},
         {.name = "a reply nobody asked for",
          .script =
              [](ScriptedFtpServer& s) { s.send("200 nobody asked\r\n").expect("NOOP").reply("200 fine"); },

@@ -25,11 +25,13 @@ bool holds_any(const std::string& text, const std::string& alternatives)
     }
 }
 
-QStringList substituted(const QStringList& args, const QString& url, const QString& dir)
+QStringList substituted(const QStringList& args, std::uint16_t port, const QString& dir)
 {
     QStringList out;
     for (QString arg : args)
-        out << arg.replace("{url}", url).replace("{dir}", dir);
+        out << arg.replace("{url}", QString("ftp://u:p@127.0.0.1:%1").arg(port))
+                   .replace("{port}", QString::number(port))
+                   .replace("{dir}", dir);
     return out;
 }
 
@@ -67,13 +69,12 @@ void run_hostile_cases(const std::vector<HostileCase>& cases, const HostileOptio
         server.start();
 
         QStringList args{"--timeout", QString::number(options.timeout_ms)};
-        args << options.extra_args
-             << substituted(c.args, QString("ftp://u:p@127.0.0.1:%1").arg(server.port()), dir);
+        args << options.extra_args << substituted(c.args, server.port(), dir);
         const auto started = std::chrono::steady_clock::now();
         // The client runs in the folder above its own, so a relative path it should not write lands
         // where strays() sees it.
-        const CliRun run =
-            run_cli(args, options.bound_ms * 2, root.path(), substituted(options.launcher, {}, dir));
+        const CliRun run = run_cli(args, options.bound_ms * 2, root.path(),
+                                   substituted(options.launcher, server.port(), dir));
         const auto took =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started)
                 .count();

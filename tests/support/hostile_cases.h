@@ -20,8 +20,8 @@ struct HostileCase {
     std::string name{};
     // The script after the greeting and login (after the greeting only when login is false).
     std::function<void(ScriptedFtpServer&)> script{};
-    // The client's arguments after the global options; "{url}" becomes ftp://u:p@127.0.0.1:port and
-    // "{dir}" the folder the run may write to.
+    // The client's arguments after the global options; "{url}" becomes ftp://u:p@127.0.0.1:port,
+    // "{port}" the scripted server's port and "{dir}" the folder the run may write to.
     QStringList args{};
     int status = 1;
     std::string message{}; // a piece of stderr, or of stdout for status 0; alternatives split at "|"
