@@ -61,11 +61,59 @@ std::string local_file(const std::string& dir)
     return dir + "/f";
 }
 
+// The folder download of d: its listing, then each file of it that the client asks for.
+std::function<void(ScriptedFtpServer&)> folder_download(std::string listing_text, std::string file_name)
+{
+    return [listing_text = std::move(listing_text), file_name = std::move(file_name)](ScriptedFtpServer& s) {
+        s.expect("PASV").passive().reply("227 Entering Passive Mode ({pasv})").accept_data();
+        s.expect("LIST /d").reply("150 Here comes the listing").send_data(listing_text).close_data();
+        s.reply("226 Done").expect("TYPE I").reply("200 ok");
+        s.expect("PASV").passive().reply("227 Entering Passive Mode ({pasv})").accept_data();
+        s.expect("RETR /d/" + file_name).reply("150 Opening BINARY mode data connection (1 bytes)");
+        s.send_data("x").close_data().reply("226 Done").expect("QUIT").reply("221 bye");
+    };
+}
+
+// Only the one good file of a folder download is written, as {dir}/ok.
+void only_ok_written(const test::CliRun&, const std::string& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
+        names.push_back(std::filesystem::relative(entry.path(), dir).string());
+    EXPECT_EQ(names, std::vector<std::string>{"ok"});
+    EXPECT_EQ(test::read_file(dir + "/ok"), "x");
+}
+
 TEST(HostileServers, ListingsAndNames)
 {
     const std::string long_4096(4096, 'n');
     const std::string long_10000(10000, 'm');
     const std::vector<HostileCase> cases = {
+        {.name = "traversal names in a folder download",
+         .script = folder_download(file_line("../evil") + file_line("..") + file_line("/etc/abs") +
+                                       file_line("a/../../b") + file_line("ok"),
+                                   "ok"),
+         .args = {"get", "-r", "{url}/d", "{dir}"},
+         .status = 0,
+         .message = "skipped '../evil'",
+         .check = only_ok_written,
+         .script_must_finish = true},
+        {.name = "a name of 10 000 bytes in a folder download",
+         .script =
+             [&](ScriptedFtpServer& s) {
+                 s.expect("PASV").passive().reply("227 Entering Passive Mode ({pasv})").accept_data();
+                 s.expect("LIST /d").reply("150 Here comes the listing");
+                 s.send_data(file_line(long_10000) + file_line("ok")).close_data().reply("226 Done");
+                 s.expect("TYPE I").reply("200 ok");
+                 s.expect("PASV").passive().reply("227 Entering Passive Mode ({pasv})");
+                 s.expect("PASV").passive().reply("227 Entering Passive Mode ({pasv})").accept_data();
+                 s.expect("RETR /d/ok").reply("150 Opening BINARY mode data connection (1 bytes)");
+                 s.send_data("x").close_data().reply("226 Done").expect("QUIT").reply("221 bye");
+             },
+         .args = {"get", "-r", "{url}/d", "{dir}"},
+         .status = 1,
+         .message = "File name too long",
+         .check = only_ok_written},
         // Names are cut to the longest the program keeps; the lines after them are read as usual.
         {.name = "names of 4 096 and 10 000 bytes",
          .script = listing_text(file_line(long_4096) + file_line(long_10000) + file_line("short")),

@@ -81,7 +81,7 @@ void run_hostile_cases(const std::vector<HostileCase>& cases, const HostileOptio
 
         EXPECT_LT(took, options.bound_ms) << c.name << ": the run took " << took << " ms";
         EXPECT_EQ(run.status, c.status) << c.name << ": stderr: " << run.err.substr(0, 2000);
-        const std::string& said = c.status == 0 ? run.out : run.err;
+        const std::string said = run.out + run.err;
         EXPECT_TRUE(holds_any(said, c.message))
             << c.name << ": \"" << c.message << "\" not in: " << said.substr(0, 2000);
         EXPECT_EQ(strays(root.path().toStdString()), std::vector<std::string>{})

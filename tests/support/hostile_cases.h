@@ -24,7 +24,7 @@ struct HostileCase {
     // "{port}" the scripted server's port and "{dir}" the folder the run may write to.
     QStringList args{};
     int status = 1;
-    std::string message{}; // a piece of stderr, or of stdout for status 0; alternatives split at "|"
+    std::string message{}; // a piece of stdout or stderr; alternatives split at "|"
     bool login = true;
     // The whole content of {dir}/f after a run that exits 0 (a run reported as complete).
     std::optional<std::string> complete_file{};
