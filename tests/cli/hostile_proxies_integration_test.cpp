@@ -62,7 +62,7 @@ TEST(HostileProxies, SocksRefusalsAndMalformedAnswersEndTheFtpSession)
         through_socks(
             "SOCKS 5 closes mid-answer", "socks5://127.0.0.1:{port}",
             [&](ScriptedFtpServer& s) { s.expect_bytes(greeting5).send(std::string{5}).close_control(); },
-            "SOCKS|closed|10054|Timeout"),
+            "before the handshake was complete"),
         through_socks(
             "SOCKS 4 rejects the request", "socks4://bob@127.0.0.1:{port}",
             [&](ScriptedFtpServer& s) {
