@@ -14,7 +14,9 @@
 #include <QEventLoop>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <unistd.h>
@@ -90,9 +92,18 @@ bool CliClient::start_session()
     std::string password = url_.password.value_or(url_.user.empty() ? ANONYMOUS_PASSWORD : "");
     control_ = open_session(
         engine_, user, password, "", url_.host, url_.port, nullptr,
-        [this](FtpConnection&, bool ok) {
-            if (!ok && error_.empty())
+        [this](FtpConnection& conn, bool ok) {
+            if (ok)
+                return 0;
+            // The refusal itself is logged only after this call.
+            const FtpCommand* head = conn.queue.empty() ? nullptr : conn.queue.front().get();
+            if (error_.empty() && head && !head->reply.empty())
+                error_ = head->reply;
+            if (error_.empty())
                 error_ = last_reply_.empty() ? "login failed" : last_reply_;
+            // A refused login can leave the connection open with nothing
+            // queued, where no time-out would ever end the run.
+            finish(false);
             return 0;
         },
         nullptr, nullptr, url_.tls);
@@ -179,10 +190,16 @@ void CliClient::on_event(std::int32_t code, FtpConnection* conn, const EventArg&
         break;
     }
     case EV_ERROR: {
+        const int local_error = errno; // the failed open's, when the local file could not be opened
         std::string text = trimmed(arg.text);
         verbose_line("! " + text);
         end_reply_block();
         last_reply_ = text;
+        if (event_subcode(code) == ERR_LOCAL_FILE) {
+            // The engine drops the transfer without completing it: nothing else would end the run.
+            fail("cannot open the local file " + text + ": " + std::strerror(local_error));
+            break;
+        }
         if (event_subcode(code) != ERR_REPLY && error_.empty())
             error_ = text.empty() ? "error " + std::to_string(event_subcode(code)) : text;
         break;
@@ -202,10 +219,15 @@ void CliClient::on_event(std::int32_t code, FtpConnection* conn, const EventArg&
             error_ = socket_error_text(arg.number);
         break;
     case EV_TIMEOUT:
+        // A server that leaves QUIT unanswered does not undo the work that was done.
+        if (closing_)
+            break;
         // A timed-out transfer fails its command with a text of its own right after this event.
         if (error_.empty() &&
             !(control && !conn->queue.empty() && is_transfer_kind(conn->queue.front()->kind)))
-            error_ = "Connect Timeout";
+            // The last thing the server said often names the fault (a reply the client could
+            // not read, a login it keeps refusing).
+            error_ = last_reply_.empty() ? "Connect Timeout" : "Connect Timeout after: " + last_reply_;
         if (control)
             finish(false);
         break;

@@ -10,6 +10,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 
@@ -349,10 +351,17 @@ void CliMirror::on_event(std::int32_t code, FtpConnection* conn, const EventArg&
             std::cerr << "[" << (conn ? conn->serial : 0) << "] " << line << "\n";
         }
         break;
-    case EV_ERROR:
+    case EV_ERROR: {
+        const int local_error = errno; // the failed open's, when the local file could not be opened
         if (options_.verbose)
             std::cerr << "[" << (conn ? conn->serial : 0) << "] ! " << trimmed(arg.text) << "\n";
+        // The engine drops a transfer whose local file it cannot open without completing it: the
+        // worker would wait for it for ever.
+        if (Worker* worker = worker_of(conn); worker && worker->busy && event_subcode(code) == ERR_LOCAL_FILE)
+            job_done(static_cast<std::size_t>(worker - workers_.data()), false,
+                     "cannot open the local file " + trimmed(arg.text) + ": " + std::strerror(local_error));
         break;
+    }
     case EV_SOCKET_ERROR:
         if (Worker* worker = worker_of(conn); worker && !worker->logged_in)
             note_failure("cannot connect to " + url_.host + " (Winsock Error " + std::to_string(arg.number) +

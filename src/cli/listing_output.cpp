@@ -8,12 +8,17 @@
 namespace kestovan {
 
 namespace {
-// Tabs and line ends inside a field would break the line format.
+// Tabs and line ends inside a field would break the line format; other control characters (an
+// escape sequence in a hostile name) would reach the user's terminal, so they show as "?", as ls -q.
 std::string field(const std::optional<std::string>& text)
 {
     std::string value = text.value_or("");
-    std::replace_if(
-        value.begin(), value.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+    for (char& c : value) {
+        if (c == '\t' || c == '\n' || c == '\r')
+            c = ' ';
+        else if (std::iscntrl(static_cast<unsigned char>(c)))
+            c = '?';
+    }
     return value;
 }
 } // namespace

@@ -468,12 +468,24 @@ void process_replies(Engine& engine, FtpConnection& conn)
     if (!engine.is_live(&conn, serial))
         return;
     if (text.starts_with("421 ")) {
+        // The server's reason for closing goes to the log before the connection goes.
+        engine.raise(EV_LOG, &conn, 0, block_text(text));
+        if (!engine.is_live(&conn, serial))
+            return;
         engine.close_socket(conn);
         if (conn.data_connection)
             engine.destroy_connection(conn.data_connection, true);
         if (engine.is_live(&conn, serial))
             engine.destroy_connection(&conn, true);
         return;
+    }
+    // A 421 that came in the same read as earlier replies: those are acted on first, then the 421
+    // closes the connection as above, before a command sent meanwhile can draw a reset that would
+    // hide the server's reason.
+    std::string closing;
+    if (const std::size_t at = text.find("\n421 "); at != std::string::npos) {
+        closing = text.substr(at + 1);
+        text.erase(at + 1);
     }
     std::size_t pos = 0;
     std::size_t processed = text.size();
@@ -534,8 +546,16 @@ void process_replies(Engine& engine, FtpConnection& conn)
     // Whatever arrived meanwhile (a nested event loop inside a callback) stays behind the tail.
     conn.buffer.insert(0, tail);
     // Lines that ended no command (a preliminary reply, a reply to nothing) are logged as they are.
-    if (engine.failure_counter() == failures && processed > logged)
+    if (engine.failure_counter() == failures && processed > logged) {
         engine.raise(EV_LOG, &conn, 0, block_text(std::string_view(text).substr(logged, processed - logged)));
+        if (!engine.is_live(&conn, serial))
+            return;
+    }
+    if (!closing.empty()) {
+        conn.buffer.insert(std::min(tail.size(), conn.buffer.size()), closing);
+        if (conn.state != ST_HOLD_REPLY)
+            process_replies(engine, conn);
+    }
 }
 
 FtpConnection* open_session(Engine& engine, const std::string& user, const std::string& password,

@@ -239,6 +239,14 @@ int parse_pasv_reply(Engine& engine, FtpConnection& control)
 
 int finish_upload(Engine& engine, FtpConnection& conn)
 {
+    // A local file that became shorter while it was sent leaves a cut copy on the server: the
+    // transfer fails whatever the server replies.
+    if (FtpConnection* control = conn.parent; control && control->transfer_type == 1) {
+        FtpCommand* command = transfer_command(*control);
+        const std::int64_t sent = conn.byte_total + conn.restart_offset;
+        if (command && command->size > sent && command->failure.empty())
+            command->failure = format_string<IDS_ERR_LOCAL_FILE_SHRANK>(sent, command->size);
+    }
     ::close(conn.file);
     conn.file = -1;
     if (conn.parent)
@@ -383,6 +391,9 @@ std::string short_download_text(const FtpConnection& control, const FtpCommand& 
     const FtpConnection* data = control.data_connection;
     if (command.size <= 0 || control.transfer_type != 1 || !data || data->role != ROLE_DOWNLOAD)
         return {};
+    // A resume from beyond the server's end would report a file that is not the server's as whole.
+    if (command.restart_offset > command.size)
+        return format_string<IDS_ERR_RESUME_BEYOND_END>(command.restart_offset, command.size);
     const std::int64_t have = data->byte_total + command.restart_offset;
     if (have >= command.size)
         return {};

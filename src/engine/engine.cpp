@@ -9,6 +9,7 @@
 #include "ui/language.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unistd.h>
 
 namespace kestovan {
@@ -795,9 +796,13 @@ int Engine::receive_step(FtpConnection& conn)
         }
         return is_live(&conn, serial) ? 1 : -1;
     }
-    conn.idle_count = 0;
-    if (conn.parent)
-        conn.parent->idle_count = 0;
+    // On the control connection only a whole line counts as activity: a server that drips its
+    // replies a byte at a time would otherwise hold the session for ever.
+    if (!control || got == 0 || std::memchr(scratch_.data(), '\n', static_cast<std::size_t>(got))) {
+        conn.idle_count = 0;
+        if (conn.parent)
+            conn.parent->idle_count = 0;
+    }
     if (got == 0)
         return 1;
     if (conn.tls && conn.state != ST_PROXY)

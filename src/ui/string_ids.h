@@ -249,6 +249,8 @@ constexpr int IDS_ERR_TLS_DATA_CERTIFICATE = 2032;
 constexpr int IDS_ERR_TLS_BROKEN = 2033;
 constexpr int IDS_ERR_TLS_NO_SESSION = 2034;
 constexpr int IDS_ERR_TLS_PEER_CLOSED = 2035;
+constexpr int IDS_ERR_LOCAL_FILE_SHRANK = 2048;
+constexpr int IDS_ERR_RESUME_BEYOND_END = 2049;
 
 // Proxy and firewall choices and the SOCKS handshake (2100-2149)
 constexpr int IDS_PROXY_NONE = 2100;

@@ -355,6 +355,10 @@ inline constexpr StringEntry STRING_TABLE[] = {
     StringEntry{IDS_ERR_TLS_BROKEN, "TLS error: %s"},
     StringEntry{IDS_ERR_TLS_NO_SESSION, "no TLS session could be made"},
     StringEntry{IDS_ERR_TLS_PEER_CLOSED, "the server closed the connection"},
+    StringEntry{IDS_ERR_LOCAL_FILE_SHRANK,
+                "The local file became shorter while it was sent: %i of %i bytes went."},
+    StringEntry{IDS_ERR_RESUME_BEYOND_END,
+                "The local file (%i bytes) is larger than the server's (%i bytes); it was left as it was."},
 
     // Proxy and firewall choices and the SOCKS handshake
     StringEntry{IDS_PROXY_NONE, "None"},

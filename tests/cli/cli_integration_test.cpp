@@ -1,7 +1,6 @@
 // kestovan-ftp-cli as a user runs it, against real servers on loopback: its output, its files and
 // its exit status.
 #include "support/cli_process.h"
-#include "support/loopback_socket.h"
 #include "support/pyftpdlib_server.h"
 #include "support/scripted_ftp_server.h"
 #include "support/test_certificates.h"
@@ -203,63 +202,6 @@ TEST(CliWithoutServer, ARefusedConnectionAnUnknownHostAndAListingFile)
     ASSERT_EQ(parsed.status, 0) << parsed.err;
     EXPECT_EQ(parsed.out,
               "1\tpub\t512\tJan 15 2003\tdrwxr-xr-x\tftp\tftp\t2\t\n1\tdos\t\t01-15-04 10:30AM\t\t\t\t\t\n");
-}
-
-// A failed data connection ends the client with status 1 and the reason, well within the time a
-// user waits; the session still ends with QUIT.
-TEST(CliAgainstBrokenServers, DataFailuresEndTheRunWithTheReason)
-{
-    using test::ScriptedFtpServer;
-    struct Row {
-        const char* name;
-        std::function<void(ScriptedFtpServer&)> script;
-        const char* reason; // one of these, split at "|"
-    };
-    const std::uint16_t closed = test::free_loopback_port();
-    const Row rows[] = {
-        {"227 names a port where nothing listens",
-         [&](ScriptedFtpServer& s) {
-             s.expect("PASV").reply("227 Entering Passive Mode (127,0,0,1," + std::to_string(closed >> 8) +
-                                    "," + std::to_string(closed & 0xFF) + ")");
-             s.expect("RETR /f").reply("425 Can't open data connection.");
-         },
-         "425|10061"}, // whichever comes first: the server's refusal or the refused connect
-        {"227 with a number above 255",
-         [](ScriptedFtpServer& s) { s.expect("PASV").reply("227 Entering Passive Mode (127,0,0,1,300,5)"); },
-         "PASV"},
-        {"download shorter than the 150 announced",
-         [](ScriptedFtpServer& s) {
-             s.expect("PASV").passive().reply("227 Entering Passive Mode ({pasv})").accept_data();
-             s.expect("RETR /f").reply("150 Opening BINARY mode data connection for /f (1000 bytes)");
-             s.send_data(std::string(500, 'x')).close_data().reply("226 Transfer complete");
-         },
-         "500 of 1000"},
-        {"data connection stalls after 1 KiB",
-         [](ScriptedFtpServer& s) {
-             s.expect("PASV").passive().reply("227 Entering Passive Mode ({pasv})").accept_data();
-             s.expect("RETR /f").reply("150 Opening BINARY mode data connection for /f (5000 bytes)");
-             s.send_data(std::string(1024, 'x'));
-         },
-         "timed out"},
-    };
-    for (const Row& row : rows) {
-        QTemporaryDir dir;
-        ScriptedFtpServer server;
-        server.reply("220 hi").expect("USER u").reply("331 pw").expect("PASS p").reply("230 ok");
-        server.expect("TYPE I").reply("200 ok");
-        row.script(server);
-        server.expect("QUIT").reply("221 bye");
-        server.start();
-        const QString url = QString("ftp://u:p@127.0.0.1:%1/f").arg(server.port());
-        CliRun run = run_cli({"--timeout", "1000", "get", url, dir.filePath("f")}, 15000);
-        EXPECT_EQ(run.status, 1) << row.name << ": " << run.err;
-        const QStringList reasons = QString(row.reason).split('|');
-        EXPECT_TRUE(
-            std::any_of(reasons.begin(), reasons.end(),
-                        [&](const QString& r) { return run.err.find(r.toStdString()) != std::string::npos; }))
-            << row.name << ": " << run.err;
-        EXPECT_TRUE(server.wait_done(5000)) << row.name << ": " << server.failure();
-    }
 }
 
 } // namespace

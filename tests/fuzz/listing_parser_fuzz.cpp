@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool merged_nothing = !has_buffer || chain.empty();
     const bool failure_text = !text.empty() && !contains_total_line(listing_text(text));
     require(result.directory_failed == (merged_nothing && (!has_buffer || failure_text)));
-    require(site.path == "/srv");
+    require(site.site_folder == "/srv"); // a site node keeps its remote folder apart from its path
     for (const auto& child : site.children) {
         require(child->parent == &site);
         require(child->kind != KIND_PARENT);

@@ -155,7 +155,7 @@ TEST(ScriptedFtpServer, EpsvPortPlaceholderNamesTheListener)
     ASSERT_NE(open, std::string::npos) << reply.text;
     const int data_port = std::stoi(reply.text.substr(open + 1));
     EXPECT_GT(data_port, 0);
-    EXPECT_NO_THROW(connect_loopback(static_cast<std::uint16_t>(data_port)));
+    EXPECT_NO_THROW((void)connect_loopback(static_cast<std::uint16_t>(data_port)));
 }
 
 TEST(ScriptedFtpServer, ActiveTransferConnectsToThePortAddress)

@@ -32,10 +32,15 @@ CliRun wait_for(QProcess& process, int timeout_ms)
 
 } // namespace
 
-CliRun run_cli(const QStringList& args, int timeout_ms)
+CliRun run_cli(const QStringList& args, int timeout_ms, const QString& working_dir, const QStringList& launcher)
 {
     QProcess process;
-    process.start(CLI, args);
+    if (!working_dir.isEmpty())
+        process.setWorkingDirectory(working_dir);
+    if (launcher.isEmpty())
+        process.start(CLI, args);
+    else
+        process.start(launcher.front(), launcher.mid(1) << CLI << args);
     return wait_for(process, timeout_ms);
 }
 

@@ -105,6 +105,13 @@ ScriptedFtpServer& ScriptedFtpServer::send_split(std::vector<std::string> pieces
     return add(StepKind::SEND, {}, std::move(pieces), pause);
 }
 
+ScriptedFtpServer& ScriptedFtpServer::send_repeated(std::string unit, std::int64_t count)
+{
+    add(StepKind::SEND_REPEATED, {}, {std::move(unit)});
+    steps_.back().count = count;
+    return *this;
+}
+
 ScriptedFtpServer& ScriptedFtpServer::reply(std::string_view line)
 {
     return send(std::string(line) + "\r\n");
@@ -142,9 +149,23 @@ ScriptedFtpServer& ScriptedFtpServer::send_data_split(std::vector<std::string> p
     return add(StepKind::SEND_DATA, {}, std::move(pieces), pause);
 }
 
+ScriptedFtpServer& ScriptedFtpServer::send_data_repeated(std::string unit, std::int64_t count)
+{
+    add(StepKind::SEND_DATA_REPEATED, {}, {std::move(unit)});
+    steps_.back().count = count;
+    return *this;
+}
+
 ScriptedFtpServer& ScriptedFtpServer::receive_data()
 {
     return add(StepKind::RECEIVE_DATA);
+}
+
+ScriptedFtpServer& ScriptedFtpServer::receive_data_bytes(std::int64_t count)
+{
+    add(StepKind::RECEIVE_DATA_BYTES);
+    steps_.back().count = count;
+    return *this;
 }
 ScriptedFtpServer& ScriptedFtpServer::close_data()
 {
@@ -167,6 +188,13 @@ ScriptedFtpServer& ScriptedFtpServer::pause(std::chrono::milliseconds period)
 ScriptedFtpServer& ScriptedFtpServer::await(std::string latch)
 {
     return add(StepKind::AWAIT, std::move(latch));
+}
+
+ScriptedFtpServer& ScriptedFtpServer::call(std::function<void()> action)
+{
+    add(StepKind::CALL);
+    steps_.back().action = std::move(action);
+    return *this;
 }
 
 void ScriptedFtpServer::start()

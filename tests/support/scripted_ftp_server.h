@@ -24,6 +24,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <mutex>
 #include <optional>
@@ -63,6 +64,8 @@ public:
     ScriptedFtpServer& expect_bytes(std::string bytes);
     ScriptedFtpServer& send(std::string bytes); // raw bytes on the control connection
     ScriptedFtpServer& send_split(std::vector<std::string> pieces, std::chrono::milliseconds pause);
+    // unit count times, streamed without building the whole text (an endless reply, a huge listing).
+    ScriptedFtpServer& send_repeated(std::string unit, std::int64_t count);
     ScriptedFtpServer& reply(std::string_view line);                               // line + CR LF
     ScriptedFtpServer& reply_lines(std::initializer_list<std::string_view> lines); // each + CR LF
     ScriptedFtpServer& passive();     // a new data listener; fills {pasv}, {pasv_port} and {pasv_port_bytes}
@@ -70,11 +73,15 @@ public:
     ScriptedFtpServer& connect_active(); // to the address of the latest PORT or EPRT received
     ScriptedFtpServer& send_data(std::string bytes);
     ScriptedFtpServer& send_data_split(std::vector<std::string> pieces, std::chrono::milliseconds pause);
+    ScriptedFtpServer& send_data_repeated(std::string unit, std::int64_t count);
     ScriptedFtpServer& receive_data(); // until the client closes the data connection, then close ours
+    ScriptedFtpServer& receive_data_bytes(std::int64_t count); // at least count bytes, the connection kept
     ScriptedFtpServer& close_data();
     ScriptedFtpServer& reset_data(); // close with a TCP reset, as a server that aborts a transfer
     ScriptedFtpServer& close_control();
     ScriptedFtpServer& pause(std::chrono::milliseconds period);
+    // Runs action on the script's thread (a test's own fault at an exact point of the exchange).
+    ScriptedFtpServer& call(std::function<void()> action);
     // Holds the script until release(latch); a release that came first lets it pass at once.
     ScriptedFtpServer& await(std::string latch);
 
@@ -102,16 +109,20 @@ private:
         EXPECT_SILENCE,
         EXPECT_CLOSED,
         SEND,
+        SEND_REPEATED,
         PASSIVE,
         ACCEPT_DATA,
         CONNECT_ACTIVE,
         SEND_DATA,
+        SEND_DATA_REPEATED,
         RECEIVE_DATA,
+        RECEIVE_DATA_BYTES,
         CLOSE_DATA,
         RESET_DATA,
         CLOSE_CONTROL,
         PAUSE,
         AWAIT,
+        CALL,
     };
     struct Step {
         StepKind kind = StepKind::PAUSE;
@@ -120,6 +131,8 @@ private:
         std::vector<std::string> pieces; // bytes to send, one write each
         std::chrono::milliseconds period{0};
         std::size_t control_index = 0; // use_control
+        std::int64_t count = 0;        // repeats to send, bytes to receive
+        std::function<void()> action;  // call
     };
     enum class Wait {
         READY,
@@ -152,7 +165,8 @@ private:
     bool run_passive();
     bool run_accept_data();
     bool run_connect_active();
-    bool run_receive_data();
+    bool run_send_repeated(const Step& step, int fd);
+    bool run_receive_data(std::int64_t at_least = -1);
     bool run_await(const Step& step);
     void drain_control();
 

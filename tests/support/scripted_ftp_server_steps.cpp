@@ -139,6 +139,10 @@ bool ScriptedFtpServer::run_step(const Step& step)
         if (!current_control() || !current_control()->fd.valid())
             return fail("the control connection is closed");
         return run_send(step, current_control()->fd.get(), true);
+    case StepKind::SEND_REPEATED:
+        if (!current_control() || !current_control()->fd.valid())
+            return fail("the control connection is closed");
+        return run_send_repeated(step, current_control()->fd.get());
     case StepKind::PASSIVE: return run_passive();
     case StepKind::ACCEPT_DATA: return run_accept_data();
     case StepKind::CONNECT_ACTIVE: return run_connect_active();
@@ -146,7 +150,12 @@ bool ScriptedFtpServer::run_step(const Step& step)
         if (!data_.valid())
             return fail("no data connection is open");
         return run_send(step, data_.get(), false);
+    case StepKind::SEND_DATA_REPEATED:
+        if (!data_.valid())
+            return fail("no data connection is open");
+        return run_send_repeated(step, data_.get());
     case StepKind::RECEIVE_DATA: return run_receive_data();
+    case StepKind::RECEIVE_DATA_BYTES: return run_receive_data(step.count);
     case StepKind::CLOSE_DATA: data_.reset(); return true;
     case StepKind::RESET_DATA:
         if (data_.valid()) {
@@ -164,6 +173,7 @@ bool ScriptedFtpServer::run_step(const Step& step)
             return fail("stopped");
         return true;
     case StepKind::AWAIT: return run_await(step);
+    case StepKind::CALL: step.action(); return true;
     }
     return fail("unknown step");
 }
@@ -287,6 +297,27 @@ bool ScriptedFtpServer::run_send(const Step& step, int fd, bool substitute)
     return true;
 }
 
+bool ScriptedFtpServer::run_send_repeated(const Step& step, int fd)
+{
+    // Whole units in blocks of about SEND_BLOCK bytes: memory stays small whatever the total.
+    constexpr std::size_t SEND_BLOCK = 256 * 1024;
+    const std::string& unit = step.pieces.front();
+    if (unit.empty())
+        return true;
+    const std::int64_t per_block = std::max<std::int64_t>(1, SEND_BLOCK / unit.size());
+    std::string block;
+    for (std::int64_t i = 0; i < std::min(per_block, step.count); ++i)
+        block += unit;
+    for (std::int64_t left = step.count; left > 0; left -= per_block) {
+        const std::size_t units = static_cast<std::size_t>(std::min(left, per_block));
+        if (const std::string error = write_piece(fd, std::string_view(block).substr(0, units * unit.size()));
+            !error.empty())
+            return fail(error + " after " + std::to_string(step.count - left) + " of " +
+                        std::to_string(step.count) + " repeats");
+    }
+    return true;
+}
+
 bool ScriptedFtpServer::run_accept_control()
 {
     switch (wait_for(listener_.get(), POLLIN, step_deadline())) {
@@ -370,12 +401,12 @@ bool ScriptedFtpServer::run_connect_active()
     return true;
 }
 
-bool ScriptedFtpServer::run_receive_data()
+bool ScriptedFtpServer::run_receive_data(std::int64_t at_least)
 {
     if (!data_.valid())
         return fail("no data connection is open");
     char buffer[RECEIVE_CHUNK];
-    for (;;) {
+    for (std::int64_t got = 0; at_least < 0 || got < at_least;) {
         switch (wait_for(data_.get(), POLLIN, step_deadline())) {
         case Wait::READY: break;
         case Wait::TIMED_OUT: return fail("the client neither sent nor closed for " + ms_text(step_timeout_));
@@ -384,6 +415,8 @@ bool ScriptedFtpServer::run_receive_data()
         const ssize_t n = ::recv(data_.get(), buffer, sizeof buffer, MSG_DONTWAIT);
         if (n == 0) {
             data_.reset();
+            if (at_least >= 0)
+                return fail("the client closed after " + std::to_string(got) + " bytes");
             return true;
         }
         if (n < 0) {
@@ -391,9 +424,11 @@ bool ScriptedFtpServer::run_receive_data()
                 continue;
             return fail(std::string("data connection: ") + std::strerror(errno));
         }
+        got += n;
         std::lock_guard lock(mutex_);
         data_received_.back().append(buffer, static_cast<std::size_t>(n));
     }
+    return true;
 }
 
 bool ScriptedFtpServer::run_await(const Step& step)
@@ -529,16 +564,22 @@ std::string ScriptedFtpServer::describe(const Step& step) const
     case StepKind::EXPECT_SILENCE: return "expect no command for " + ms_text(step.period);
     case StepKind::EXPECT_CLOSED: return "expect the client to close the control connection";
     case StepKind::SEND: return "send " + in_quotes(sent);
+    case StepKind::SEND_REPEATED:
+        return "send " + in_quotes(sent) + " " + std::to_string(step.count) + " times";
     case StepKind::PASSIVE: return "open a passive listener";
     case StepKind::ACCEPT_DATA: return "accept a data connection";
     case StepKind::CONNECT_ACTIVE: return "connect to the PORT address";
     case StepKind::SEND_DATA: return "send " + std::to_string(sent.size()) + " data bytes";
+    case StepKind::SEND_DATA_REPEATED:
+        return "send " + std::to_string(sent.size()) + " data bytes " + std::to_string(step.count) + " times";
     case StepKind::RECEIVE_DATA: return "receive data until the client closes";
+    case StepKind::RECEIVE_DATA_BYTES: return "receive " + std::to_string(step.count) + " data bytes";
     case StepKind::CLOSE_DATA: return "close the data connection";
     case StepKind::RESET_DATA: return "reset the data connection";
     case StepKind::CLOSE_CONTROL: return "close the control connection";
     case StepKind::PAUSE: return "pause " + ms_text(step.period);
     case StepKind::AWAIT: return "await " + in_quotes(step.text);
+    case StepKind::CALL: return "run the test's action";
     }
     return "unknown step";
 }
