@@ -86,16 +86,8 @@ FtpConnection* CliMirror::open_worker_session(std::size_t index)
     return conn;
 }
 
-int CliMirror::run_get(const std::string& local_folder)
+int CliMirror::open_workers_and_wait()
 {
-    download_ = true;
-    std::error_code ec;
-    std::filesystem::create_directories(local_folder, ec);
-    if (!std::filesystem::is_directory(local_folder, ec)) {
-        error_ = "cannot make the local folder " + local_folder;
-        return 1;
-    }
-    root_ = std::filesystem::canonical(local_folder, ec).string();
     workers_.resize(static_cast<std::size_t>(parallel_));
     for (std::size_t i = 0; i < workers_.size(); ++i) {
         FtpConnection* conn = open_worker_session(i);
@@ -107,6 +99,19 @@ int CliMirror::run_get(const std::string& local_folder)
         workers_[i].serial = conn->serial;
     }
     return wait_for_end();
+}
+
+int CliMirror::run_get(const std::string& local_folder)
+{
+    download_ = true;
+    std::error_code ec;
+    std::filesystem::create_directories(local_folder, ec);
+    if (!std::filesystem::is_directory(local_folder, ec)) {
+        error_ = "cannot make the local folder " + local_folder;
+        return 1;
+    }
+    root_ = std::filesystem::canonical(local_folder, ec).string();
+    return open_workers_and_wait();
 }
 
 void CliMirror::make_remote_parents(const std::string& remote_path)
@@ -128,17 +133,7 @@ int CliMirror::run_put(const std::string& local_folder)
         return 1;
     }
     root_ = std::filesystem::canonical(local_folder, ec).string();
-    workers_.resize(static_cast<std::size_t>(parallel_));
-    for (std::size_t i = 0; i < workers_.size(); ++i) {
-        FtpConnection* conn = open_worker_session(i);
-        if (!conn) {
-            error_ = "cannot open a session to " + url_.host;
-            return 1;
-        }
-        workers_[i].conn = conn;
-        workers_[i].serial = conn->serial;
-    }
-    return wait_for_end();
+    return open_workers_and_wait();
 }
 
 // --- the walk: one connection lists (downloads) or makes (uploads) the folders -----------------------

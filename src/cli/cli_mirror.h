@@ -58,6 +58,8 @@ private:
     void on_event(std::int32_t code, FtpConnection* conn, const EventArg& arg);
     [[nodiscard]] Worker* worker_of(const FtpConnection* conn);
     [[nodiscard]] bool all_workers_dead() const;
+    // Opens the --parallel sessions and runs until the walk and its files are done.
+    int open_workers_and_wait();
     int wait_for_end();
 
     CliOptions options_;

@@ -43,6 +43,26 @@ bool is_ascii_letter(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
+bool has_parent_segment(std::string_view path, char sep)
+{
+    for (std::size_t at = path.find(PARENT); at != std::string_view::npos; at = path.find(PARENT, at + 1)) {
+        const bool starts = at == 0 || path[at - 1] == sep;
+        const bool ends = at + PARENT.size() == path.size() || path[at + PARENT.size()] == sep;
+        if (starts && ends)
+            return true;
+    }
+    return false;
+}
+
+// Nothing for the general passes to do: no backslash, no run of slashes, no drive prefix, no "..",
+// and a name that is one segment.
+bool plain_remote_join(std::string_view dir, std::string_view name)
+{
+    return name.find_first_of("/\\") == std::string_view::npos && name != PARENT &&
+           dir.find('\\') == std::string_view::npos && dir.find("//") == std::string_view::npos &&
+           !(dir.size() >= 2 && is_ascii_letter(dir[0]) && dir[1] == ':') && !has_parent_segment(dir, '/');
+}
+
 } // namespace
 
 std::string resolve_parent_segments(std::string_view path, char sep)
@@ -105,6 +125,16 @@ std::string join_local(std::string_view dir, std::string_view name)
 
 std::string join_remote(std::string_view dir, std::string_view name)
 {
+    // The usual case (once per entry of every listing) without the passes below; same result.
+    if (plain_remote_join(dir, name)) {
+        std::string path;
+        path.reserve(dir.size() + 1 + name.size());
+        path.append(dir);
+        if (path.empty() || path.back() != '/')
+            path.push_back('/');
+        path.append(name);
+        return path;
+    }
     std::string path = joined(dir, name, '/');
     std::replace(path.begin(), path.end(), '\\', '/');
     path = collapse_separators(path, '/', false);

@@ -73,39 +73,6 @@ void apply_link(DirEntry& entry)
     entry.name.resize(parts.name.size());
 }
 
-bool has_parent_segment(std::string_view path)
-{
-    for (std::size_t at = path.find(PARENT_NAME); at != std::string_view::npos;
-         at = path.find(PARENT_NAME, at + 1)) {
-        const bool starts = at == 0 || path[at - 1] == '/';
-        const bool ends = at + PARENT_NAME.size() == path.size() || path[at + PARENT_NAME.size()] == '/';
-        if (starts && ends)
-            return true;
-    }
-    return false;
-}
-
-// A plain name in a plain folder (the usual case, once per entry of a listing) is joined without the
-// general join's passes; the result is the same.
-std::string entry_path(std::string_view folder, std::string_view name)
-{
-    const bool plain_name = name.find_first_of("/\\") == std::string_view::npos && name != PARENT_NAME;
-    const bool drive = folder.size() >= 2 && folder[1] == ':' &&
-                       ((folder[0] >= 'a' && folder[0] <= 'z') || (folder[0] >= 'A' && folder[0] <= 'Z'));
-    const bool plain_folder = folder.find('\\') == std::string_view::npos &&
-                              folder.find("//") == std::string_view::npos && !drive &&
-                              !has_parent_segment(folder);
-    if (!plain_name || !plain_folder)
-        return join_remote(folder, name);
-    std::string path;
-    path.reserve(folder.size() + 1 + name.size());
-    path.append(folder);
-    if (path.empty() || path.back() != '/')
-        path.push_back('/');
-    path.append(name);
-    return path;
-}
-
 } // namespace
 
 LinkParts split_link_name(std::string_view name)
@@ -150,7 +117,7 @@ std::unique_ptr<DirEntry> build_entry(const PlacedFields& fields, std::string_vi
     if (entry->link_target && !entry->link_target->empty())
         entry->path = entry->link_target;
     else
-        entry->path = entry_path(folder_path, entry->name);
+        entry->path = join_remote(folder_path, entry->name);
     return entry;
 }
 

@@ -62,6 +62,15 @@ TEST(Paths, JoinRemote)
         {"", "x", "/x"}, // empty is not absent
         {"/pub", "", "/pub/"},
         {"", "", "/"},
+        // Plain folders and names take a shorter way, which must end the same.
+        {"pub", "f", "pub/f"},
+        {"/pub/", "x y", "/pub/x y"},
+        {"/a/../b", "x", "/b/x"},
+        {"/a/.", "x", "/a/./x"},
+        {"/a..b/c", "...", "/a..b/c/..."},
+        {"/pub", "a\\b", "/pub/a/b"},
+        {"/pub", ".", "/pub/."},
+        {"", "c:x", "/c:x"},
     };
     for (const JoinRow& row : rows)
         EXPECT_EQ(join_remote(row.dir, row.name), row.expected) << row.dir << " + " << row.name;

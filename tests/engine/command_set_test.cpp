@@ -136,9 +136,9 @@ TEST(CaseRule, LowersNamesAndFoldersByTheFlags)
 TEST(DataCommands, PortArgumentAndPasvTargets)
 {
     EXPECT_EQ(port_argument(0xC0A80102, 50000), "192,168,1,2,195,80\r\n");
-    auto target = parse_pasv_target("227 Entering Passive Mode (10,0,0,5,195,80).");
+    auto target = parse_pasv_target("227 Entering Passive Mode (192,0,2,5,195,80).");
     ASSERT_TRUE(target);
-    EXPECT_EQ(target->address, "10.0.0.5");
+    EXPECT_EQ(target->address, "192.0.2.5");
     EXPECT_EQ(target->port, 50000);
     for (const char* broken : {"227 Entering Passive Mode 127,0,0,1,4,5", "227 (5)", "227 (127,0,0,1,300,5)",
                                "227 (127,0,0,1,0,0)", "227 (127,0,0,1,4)", "227 (127,0,0,1,4,5,6)",

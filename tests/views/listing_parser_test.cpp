@@ -203,19 +203,6 @@ TEST(ListingParser, PathUsesTheStartFolderOnlyWhenTheFolderHasNone)
     EXPECT_EQ(parse_listing(line, folder_at("/a/b/"), options).front()->path, "/a/b/f");
 }
 
-TEST(ListingParser, EntryPathsAreTheRemoteJoinOfFolderAndName)
-{
-    // Plain folders and names take a shorter way; every result must still be the general join's.
-    for (const char* folder :
-         {"/", "", "/pub", "/pub/", "pub", "/a//b", "c:/x", "/a/../b", "\\x\\y", "..", "/a/.", "/a..b/c"})
-        for (const char* name : {"f.txt", "..", "a\\b", ".", "x y", "...", "d:e"}) {
-            const std::string line = "-rw-r--r-- 1 ftp ftp 1 Jan 15 12:30 "s + name + "\r\n";
-            const auto chain = parse_listing(line, folder_at(folder), ListingOptions{});
-            ASSERT_EQ(chain.size(), 1U) << folder << " + " << name;
-            EXPECT_EQ(chain.front()->path, join_remote(folder, name)) << folder << " + " << name;
-        }
-}
-
 TEST(ListingParser, ServerOrderIsKeptWithoutSorting)
 {
     const EntryChain chain = parse("-rw-r--r-- 1 ftp ftp 1 Jan 15 12:30 c\n"

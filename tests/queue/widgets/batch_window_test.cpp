@@ -16,7 +16,7 @@
 namespace kestovan {
 namespace {
 
-struct Spec {
+struct TaskFields {
     std::string name;
     std::string source = "127.0.0.1/f";
     std::string destination = "/tmp/f";
@@ -24,23 +24,23 @@ struct Spec {
     std::uint8_t state = TASK_WAITING;
 };
 
-Spec named(const std::string& name)
+TaskFields named(const std::string& name)
 {
-    Spec spec;
-    spec.name = name;
-    return spec;
+    TaskFields fields;
+    fields.name = name;
+    return fields;
 }
 
 struct WindowHarness {
-    explicit WindowHarness(const std::vector<Spec>& specs)
+    explicit WindowHarness(const std::vector<TaskFields>& given)
     {
-        for (const Spec& spec : specs) {
+        for (const TaskFields& fields : given) {
             auto task = std::make_unique<Task>();
-            task->name = spec.name;
-            task->source = spec.source;
-            task->destination = spec.destination;
-            task->size = spec.size;
-            task->state = spec.state;
+            task->name = fields.name;
+            task->source = fields.source;
+            task->destination = fields.destination;
+            task->size = fields.size;
+            task->state = fields.state;
             task->status = TASK_DOWNLOAD;
             task->profile = std::make_unique<SiteProfile>();
             task->profile->server = "127.0.0.1";
@@ -80,7 +80,7 @@ struct WindowHarness {
 
 TEST(BatchWindowOrder, EachColumnTitleSortsItsWay)
 {
-    const std::vector<Spec> specs = {
+    const std::vector<TaskFields> given = {
         {"b.txt", "h/b", "/l/3", 10, TASK_DONE},
         {"A.txt", "h/A", "/l/1", 300, TASK_FAILED},
         {"c.txt", "h/c", "/l/2", 20, TASK_WAITING},
@@ -97,7 +97,7 @@ TEST(BatchWindowOrder, EachColumnTitleSortsItsWay)
              Row{BATCH_COL_SIZE, {"A.txt", "c.txt", "d.txt", "b.txt"}}, // larger first, ties keep order
              Row{BATCH_COL_NAME, {"A.txt", "b.txt", "c.txt", "d.txt"}},
          }) {
-        WindowHarness w(specs);
+        WindowHarness w(given);
         EXPECT_EQ(w.shown_names(), (std::vector<std::string>{"b.txt", "A.txt", "c.txt", "d.txt"}))
             << "the rows start in queue order";
         w.click_title(row.column);
