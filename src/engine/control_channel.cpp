@@ -129,6 +129,8 @@ Outcome act_on_reply(Engine& engine, FtpConnection& conn, int code, std::string_
             if (auto open = line.find('('); open != std::string_view::npos)
                 head->size = std::strtoll(std::string(line.substr(open + 1)).c_str(), nullptr, 10);
         }
+        if ((head->kind == CMD_STOR || head->kind == CMD_APPE) && code >= 100 && code < 200)
+            release_upload(engine, conn);
         break;
     case ReplyAction::Success: complete_command(engine, conn); break;
     case ReplyAction::Failure: fail_command(engine, conn, block); break;
@@ -315,6 +317,12 @@ int send_next_command(Engine& engine, FtpConnection& conn)
         fail_command(engine, conn, failure);
         return engine.is_live(&conn, serial) ? 0 : -1;
     }
+    if (is_transfer_kind(head->kind) && passive_data_connecting(conn)) {
+        // The server (or an FTP proxy in front of it) may refuse a transfer whose data connection
+        // has not arrived yet ("425 Can't open data connection"). The connect, or its failure,
+        // kicks the queue again.
+        return 0;
+    }
     if (head->kind == CMD_PORT && !open_listener(engine, conn, *head)) {
         if (engine.is_live(&conn, serial))
             engine.fail_connection(&conn);
@@ -360,6 +368,8 @@ void complete_command(Engine& engine, FtpConnection& conn)
     const CommandKind kind = head->kind;
     if (head->failure.empty() && kind == CMD_RETR)
         head->failure = short_download_text(conn, *head);
+    if (head->failure.empty() && (kind == CMD_STOR || kind == CMD_APPE) && conn.file >= 0)
+        head->failure = load_string(IDS_ERR_UPLOAD_NOT_ASKED); // the file never left: no success
     if (!head->failure.empty()) {
         std::string text = head->failure;
         fail_command(engine, conn, text);

@@ -237,6 +237,20 @@ int parse_pasv_reply(Engine& engine, FtpConnection& control)
     return 1;
 }
 
+bool passive_data_connecting(const FtpConnection& control)
+{
+    const FtpConnection* data = control.data_connection;
+    if (!data || data->state == ST_LISTENING)
+        return false;
+    switch (data->state) {
+    case ST_NEW:
+    case ST_RESOLVING:
+    case ST_RESOLVED:
+    case ST_PROXY: return true;
+    default: return data->connect_pause_until != 0;
+    }
+}
+
 int finish_upload(Engine& engine, FtpConnection& conn)
 {
     // A local file that became shorter while it was sent leaves a cut copy on the server: the
@@ -359,6 +373,13 @@ bool open_transfer_file(Engine& engine, FtpConnection& control, FtpCommand& comm
         }
         control.file = fd;
         hand_file_to_data_connection(control);
+        // Bytes that came before the file was open (with a proxy's reply) are its first part.
+        if (FtpConnection* data = control.data_connection;
+            data && data->file >= 0 && data->role == ROLE_DOWNLOAD && !data->buffer.empty()) {
+            std::string early = std::move(data->buffer);
+            data->buffer.clear();
+            engine.deliver_received(*data, early.data(), early.size());
+        }
         return true;
     }
     if (!control.data_connection)
@@ -373,17 +394,23 @@ bool open_transfer_file(Engine& engine, FtpConnection& control, FtpCommand& comm
         ::close(fd);
         return false;
     }
-    FtpConnection* data = control.data_connection;
-    if (data->state != ST_LISTENING && data->file < 0) {
-        data->file = fd;
-        if (data->state == ST_SENDING && data->socket && data->tls)
-            tls_listen(engine, *data); // listens for room in the socket from now on
-        else if (data->state == ST_SENDING && data->socket)
-            async_select(data->socket, engine.window(), WM_FTP_WRITE, FD_WRITE); // start sending promptly
-    } else {
-        control.file = fd;
-    }
+    // The file waits on the control connection: an active-mode connection takes it when the server
+    // connects, a passive one when the server's preliminary reply asks for the data.
+    control.file = fd;
     return true;
+}
+
+void release_upload(Engine& engine, FtpConnection& control)
+{
+    FtpConnection* data = control.data_connection;
+    if (!data || data->state == ST_LISTENING || control.file < 0 || data->file >= 0)
+        return;
+    data->file = control.file;
+    control.file = -1;
+    if (data->state == ST_SENDING && data->socket && data->tls)
+        tls_listen(engine, *data); // listens for room in the socket from now on
+    else if (data->state == ST_SENDING && data->socket)
+        async_select(data->socket, engine.window(), WM_FTP_WRITE, FD_WRITE); // start sending promptly
 }
 
 std::string short_download_text(const FtpConnection& control, const FtpCommand& command)

@@ -29,6 +29,9 @@ bool open_listener(Engine& engine, FtpConnection& control, FtpCommand& port_comm
 void accept_data_connection(Engine& engine, FtpConnection& listener);
 // The success path of PASV's callback: opens the data connection; 0 when the reply names none.
 int parse_pasv_reply(Engine& engine, FtpConnection& control);
+// True while the passive data connection of control is still on its way to the server (resolving,
+// connecting, or in a proxy's handshake).
+[[nodiscard]] bool passive_data_connecting(const FtpConnection& control);
 int upload_step(Engine& engine, FtpConnection& conn);
 // The end of an upload's file: closing the socket tells the server that the upload is complete. -1.
 int finish_upload(Engine& engine, FtpConnection& conn);
@@ -37,6 +40,10 @@ void drain_data_connection(Engine& engine, FtpConnection& conn);
 // Opens the local file of the transfer command at the head (when it is sent); false when the
 // command must be dropped.
 bool open_transfer_file(Engine& engine, FtpConnection& control, FtpCommand& command);
+// Hands an upload's file to its passive data connection and starts sending. Called on the server's
+// preliminary reply: data sent before it may reach a server (or an FTP proxy) that has not taken the
+// command yet, and a proxy relaying it can stall for good.
+void release_upload(Engine& engine, FtpConnection& control);
 // The failure text of a binary download that ended before the size the server announced; empty
 // when it is complete or nothing was announced.
 [[nodiscard]] std::string short_download_text(const FtpConnection& control, const FtpCommand& command);

@@ -155,8 +155,12 @@ void Engine::destroy_connection(FtpConnection* conn, bool notify)
     // control connection serves nothing and goes too.
     std::vector<FtpConnection*> orphans;
     for (auto& r : records_) {
-        if (r->data_connection == conn)
+        if (r->data_connection == conn) {
             r->data_connection = nullptr;
+            // A transfer held for this connection can now fail without it.
+            if (r->busy == 0 && !r->queue.empty())
+                kick(*r);
+        }
         if (r->parent == conn) {
             r->parent = nullptr;
             orphans.push_back(r.get());
@@ -772,6 +776,8 @@ int Engine::step_connected(FtpConnection& conn)
     status(&conn, format_string<IDS_STATUS_CONNECTED_TO>(conn.host));
     if (!is_live(&conn, serial))
         return -1;
+    if (conn.parent && conn.parent->busy == 0 && !conn.parent->queue.empty())
+        kick(*conn.parent); // releases the transfer command held for this connection
     if (!conn.queue.empty())
         send_next_command(*this, conn);
     return is_live(&conn, serial) ? 1 : -1;

@@ -359,6 +359,8 @@ inline constexpr StringEntry STRING_TABLE[] = {
                 "The local file became shorter while it was sent: %i of %i bytes went."},
     StringEntry{IDS_ERR_RESUME_BEYOND_END,
                 "The local file (%i bytes) is larger than the server's (%i bytes); it was left as it was."},
+    StringEntry{IDS_ERR_UPLOAD_NOT_ASKED,
+                "The server ended the upload before it asked for the data; nothing was sent."},
 
     // Proxy and firewall choices and the SOCKS handshake
     StringEntry{IDS_PROXY_NONE, "None"},

@@ -47,17 +47,9 @@ void pasv_to(ScriptedFtpServer& s, const std::string& numbers)
 }
 
 const DataFailure CASES[] = {
-    {"PassivePortWhereNothingListensAndThe425Comes", Command::Download, true,
-     [](ScriptedFtpServer& s, std::uint16_t closed) {
-         pasv_to(s, "127,0,0,1," + port_bytes(closed));
-         s.expect("RETR f").reply("425 Can't open data connection.");
-     },
-     "425"},
-    {"PassivePortWhereNothingListensAndNoReplyComes", Command::Download, true,
-     [](ScriptedFtpServer& s, std::uint16_t closed) {
-         pasv_to(s, "127,0,0,1," + port_bytes(closed));
-         s.expect("RETR f");
-     },
+    {"PassivePortWhereNothingListens", Command::Download, true,
+     // The refused connect fails the download before RETR goes out: the server hears of no transfer.
+     [](ScriptedFtpServer& s, std::uint16_t closed) { pasv_to(s, "127,0,0,1," + port_bytes(closed)); },
      "Data connection failed"},
     {"PassiveNumberAbove255", Command::Download, true,
      [](ScriptedFtpServer& s, std::uint16_t) { pasv_to(s, "127,0,0,1,300,5"); }, "PASV"},

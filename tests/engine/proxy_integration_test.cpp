@@ -177,7 +177,7 @@ TEST(ThroughFtpProxy, ASessionThatRequiresTlsEndsBeforeTheLogin)
     EXPECT_EQ(h.login_results, std::vector<bool>{false});
     EXPECT_FALSE(h.errors(ERR_TLS_UNAVAILABLE).empty());
     EXPECT_EQ(server.log().find("USER"), std::string::npos) << server.log();
-    EXPECT_EQ(proxy.log().find("USER"), std::string::npos) << proxy.log();
+    EXPECT_EQ(proxy.log().find("'USER "), std::string::npos) << proxy.log();
     EXPECT_TRUE(h.wait([&] { return !h.live(c); }));
 }
 

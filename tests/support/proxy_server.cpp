@@ -234,8 +234,7 @@ FtpProxyServer::FtpProxyServer() : ProxyServer("ftp-proxy")
     const std::string log_path = log_folder + "/ftp-proxy.log";
     start(
         config_path, [&](std::uint16_t port) { return config_text(port, banner, log_path); },
-        {std::string(PROGRAM), "-d", "-n", "-f", config_path}, Probe{{}, "220 ", banner},
-        base() + "/ftp-proxy.log");
+        {std::string(PROGRAM), "-d", "-n", "-f", config_path}, Probe{{}, "220 ", banner}, log_path);
 }
 
 std::string FtpProxyServer::config_text(std::uint16_t port, const std::string& banner,
@@ -250,7 +249,7 @@ std::string FtpProxyServer::config_text(std::uint16_t port, const std::string& b
         {"AllowMagicUser", "yes"},
         {"WelcomeString", banner},
         {"LogDestination", log_path},
-        {"LogLevel", "INF"},
+        {"LogLevel", "DBG"},
         {"PidFile", base() + "/ftp-proxy.pid"},
         {"User", "nobody"},
         {"Group", "nogroup"},
