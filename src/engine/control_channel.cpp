@@ -219,6 +219,13 @@ bool is_transfer_kind(CommandKind kind)
     return kind == CMD_LIST || kind == CMD_RETR || kind == CMD_STOR || kind == CMD_APPE;
 }
 
+bool ends_reply_block(std::string_view line)
+{
+    return line.size() >= 4 &&
+           std::all_of(line.begin(), line.begin() + 3, [](char c) { return c >= '0' && c <= '9'; }) &&
+           (line[3] == ' ' || line[3] == '\r' || line[3] == '\n');
+}
+
 bool is_final_reply_line(std::string_view rest, CommandKind head_kind)
 {
     if (rest.find('\n') == std::string_view::npos || rest.size() < 4 || rest[3] != ' ')
@@ -509,6 +516,14 @@ void process_replies(Engine& engine, FtpConnection& conn)
             break;
         }
         const std::string_view rest = std::string_view(text).substr(pos);
+        // Each line of an endless multi-line reply counts as activity, so the time-out never ends
+        // it: its size does.
+        if (ends_reply_block(rest)) {
+            conn.open_reply_bytes = 0;
+        } else if ((conn.open_reply_bytes += lf + 1 - pos) > MAX_CONTROL_BUFFER) {
+            protocol_violation(engine, conn, load_string(IDS_ERR_REPLY_TOO_LONG));
+            return;
+        }
         if (!conn.queue.empty() && conn.queue.front()->reply_lines.size() < MAX_BLOCK_TEXT * 64)
             conn.queue.front()->reply_lines.append(trim_line(rest.substr(0, lf - pos + 1))).append("\n");
         if (!conn.queue.empty() && is_final_reply_line(rest, conn.queue.front()->kind)) {

@@ -42,6 +42,8 @@ void close_session(Engine& engine, FtpConnection& conn);
 // Is this line a final reply line for a command of this kind at the head? (A line feed must follow,
 // the fourth character is a blank, the first three are digits, and neither a greeting nor a
 // misplaced "230 ".)
+// "ddd " (or "ddd" alone): the last line of a reply block.
+[[nodiscard]] bool ends_reply_block(std::string_view line);
 [[nodiscard]] bool is_final_reply_line(std::string_view rest_of_text, CommandKind head_kind);
 
 } // namespace kestovan

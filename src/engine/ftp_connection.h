@@ -213,8 +213,9 @@ struct FtpConnection {
     std::int64_t connect_pause_until = 0; // after a connect notification: when the next step may run
     std::vector<char> send_buffer;        // upload: bytes read from the file, sent from send_offset on
     std::size_t send_offset = 0;
-    bool login_retried = false;  // the one repeat of USER and PASS after a 503 was used
-    TlsMode tls_mode = TLS_NONE; // control: what the session asked for
+    bool login_retried = false;       // the one repeat of USER and PASS after a 503 was used
+    std::size_t open_reply_bytes = 0; // lines of a reply block whose last line has not come yet
+    TlsMode tls_mode = TLS_NONE;      // control: what the session asked for
     std::unique_ptr<TlsSession> tls;
     TlsStage tls_stage = TLS_OFF;
     bool protected_data = false; // control: PROT P was accepted, so data connections speak TLS

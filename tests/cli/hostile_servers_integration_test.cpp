@@ -222,7 +222,7 @@ TEST(HostileServers, ControlReplies)
              },
          .args = NOOP,
          .status = 1,
-         .message = "Timeout",
+         .message = "reply is too long",
          .login = false},
         {.name = "a greeting that never comes",
          .script = [](ScriptedFtpServer& s) { s.pause(20s); },
