@@ -14,7 +14,6 @@
 #include <QEventLoop>
 
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -190,16 +189,13 @@ void CliClient::on_event(std::int32_t code, FtpConnection* conn, const EventArg&
         break;
     }
     case EV_ERROR: {
-        const int local_error = errno; // the failed open's, when the local file could not be opened
         std::string text = trimmed(arg.text);
         verbose_line("! " + text);
         end_reply_block();
         last_reply_ = text;
-        if (event_subcode(code) == ERR_LOCAL_FILE) {
-            // The engine drops the transfer without completing it: nothing else would end the run.
-            fail("cannot open the local file " + text + ": " + std::strerror(local_error));
+        // A local file that cannot be opened fails its command, which names the reason.
+        if (event_subcode(code) == ERR_LOCAL_FILE)
             break;
-        }
         if (event_subcode(code) != ERR_REPLY && error_.empty())
             error_ = text.empty() ? "error " + std::to_string(event_subcode(code)) : text;
         break;

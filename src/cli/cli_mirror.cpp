@@ -10,7 +10,6 @@
 #include <QEventLoop>
 #include <QTimer>
 
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -346,17 +345,11 @@ void CliMirror::on_event(std::int32_t code, FtpConnection* conn, const EventArg&
             std::cerr << "[" << (conn ? conn->serial : 0) << "] " << line << "\n";
         }
         break;
-    case EV_ERROR: {
-        const int local_error = errno; // the failed open's, when the local file could not be opened
+    case EV_ERROR:
+        // A local file that cannot be opened fails its command: the job ends through its callback.
         if (options_.verbose)
             std::cerr << "[" << (conn ? conn->serial : 0) << "] ! " << trimmed(arg.text) << "\n";
-        // The engine drops a transfer whose local file it cannot open without completing it: the
-        // worker would wait for it for ever.
-        if (Worker* worker = worker_of(conn); worker && worker->busy && event_subcode(code) == ERR_LOCAL_FILE)
-            job_done(static_cast<std::size_t>(worker - workers_.data()), false,
-                     "cannot open the local file " + trimmed(arg.text) + ": " + std::strerror(local_error));
         break;
-    }
     case EV_SOCKET_ERROR:
         if (Worker* worker = worker_of(conn); worker && !worker->logged_in)
             note_failure("cannot connect to " + url_.host + " (Winsock Error " + std::to_string(arg.number) +

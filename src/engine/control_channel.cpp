@@ -340,8 +340,11 @@ int send_next_command(Engine& engine, FtpConnection& conn)
         return -1;
     close_held_file(conn);
     if (is_transfer_kind(head->kind) && head->kind != CMD_LIST && !open_transfer_file(engine, conn, *head)) {
-        if (engine.is_live(&conn, serial))
-            pop_command(engine, conn);
+        // Not sent: the command fails with the system's reason, so whoever waits for it learns of it.
+        if (head_unchanged()) {
+            const std::string failure = head->failure;
+            fail_command(engine, conn, failure);
+        }
         return 0;
     }
     engine.raise(EV_COMMAND_START, &conn, head->kind);

@@ -352,6 +352,18 @@ void drain_data_connection(Engine& engine, FtpConnection& conn)
     }
 }
 
+namespace {
+
+// Marks the transfer as failed before it was sent, with the system's reason; false for the caller.
+bool local_open_failed(FtpCommand& command, int error)
+{
+    command.local_file_failed = true;
+    command.failure = format_string<IDS_ERR_OPEN_LOCAL_FILE>(command.local_path, std::strerror(error));
+    return false;
+}
+
+} // namespace
+
 bool open_transfer_file(Engine& engine, FtpConnection& control, FtpCommand& command)
 {
     const std::int64_t offset = command.restart_offset;
@@ -364,10 +376,15 @@ bool open_transfer_file(Engine& engine, FtpConnection& control, FtpCommand& comm
                      : ::open(command.local_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd >= 0 && offset > 0 &&
             (::ftruncate(fd, offset) != 0 || ::lseek(fd, offset, SEEK_SET) != offset)) {
+            const int error = errno;
             ::close(fd);
             fd = -1;
+            errno = error;
         }
         if (fd < 0) {
+            const int error = errno;
+            local_open_failed(command, error);
+            errno = error; // the event's handlers may want the reason too
             engine.raise(make_error_event(ERR_LOCAL_FILE), &control, 0, command.local_path);
             return false;
         }
@@ -386,13 +403,14 @@ bool open_transfer_file(Engine& engine, FtpConnection& control, FtpCommand& comm
         return true;
     int fd = ::open(command.local_path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return local_open_failed(command, errno);
     struct stat st {};
     if (::fstat(fd, &st) == 0)
         command.size = st.st_size;
     if (offset > 0 && ::lseek(fd, offset, SEEK_SET) != offset) {
+        const int error = errno;
         ::close(fd);
-        return false;
+        return local_open_failed(command, error);
     }
     // The file waits on the control connection: an active-mode connection takes it when the server
     // connects, a passive one when the server's preliminary reply asks for the data.

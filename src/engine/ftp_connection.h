@@ -160,7 +160,8 @@ struct FtpCommand {
     // Set when the transfer went wrong on our side or on the data connection; the final reply then
     // fails the command with this text instead of completing it.
     std::string failure;
-    bool created_file = false; // download: the local file did not exist before this command made it
+    bool created_file = false;      // download: the local file did not exist before this command made it
+    bool local_file_failed = false; // the local file could not be opened: the server never heard of it
 };
 
 // The encryption a control connection asks for.

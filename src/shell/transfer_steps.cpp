@@ -51,13 +51,16 @@ CommandCallback TransferSteps::download_done(Session* record, std::string local_
                                              std::function<void()> on_failure)
 {
     return [this, record, local_path = std::move(local_path),
-            on_failure = std::move(on_failure)](FtpConnection&, bool ok) {
+            on_failure = std::move(on_failure)](FtpConnection& conn, bool ok) {
         Session* live = ctx_.find_session(record);
         if (live)
             ctx_.tasks.finish_row(live->task_row, ok);
+        // A link is taken for a folder when the server would not send it as a file, not when the
+        // local file could not be opened.
+        const bool local = !conn.queue.empty() && conn.queue.front()->local_file_failed;
         if (ok)
             downloaded(local_path);
-        else if (on_failure)
+        else if (on_failure && !local)
             ctx_.defer(on_failure);
         return 1;
     };

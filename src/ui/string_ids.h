@@ -252,6 +252,7 @@ constexpr int IDS_ERR_TLS_PEER_CLOSED = 2035;
 constexpr int IDS_ERR_LOCAL_FILE_SHRANK = 2048;
 constexpr int IDS_ERR_RESUME_BEYOND_END = 2049;
 constexpr int IDS_ERR_UPLOAD_NOT_ASKED = 2050;
+constexpr int IDS_ERR_OPEN_LOCAL_FILE = 2051;
 
 // Proxy and firewall choices and the SOCKS handshake (2100-2149)
 constexpr int IDS_PROXY_NONE = 2100;

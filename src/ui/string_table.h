@@ -361,6 +361,7 @@ inline constexpr StringEntry STRING_TABLE[] = {
                 "The local file (%i bytes) is larger than the server's (%i bytes); it was left as it was."},
     StringEntry{IDS_ERR_UPLOAD_NOT_ASKED,
                 "The server ended the upload before it asked for the data; nothing was sent."},
+    StringEntry{IDS_ERR_OPEN_LOCAL_FILE, "Unable to open the local file %s: %s"},
 
     // Proxy and firewall choices and the SOCKS handshake
     StringEntry{IDS_PROXY_NONE, "None"},

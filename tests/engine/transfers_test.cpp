@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 
 namespace kestovan {
 namespace {
@@ -176,6 +178,57 @@ TEST_F(Transfers, ARefusedDownloadLeavesNoEmptyFileBehind)
     ASSERT_TRUE(h.wait([&] { return results.size() == 1; }));
     EXPECT_EQ(results[0], 0);
     EXPECT_FALSE(std::filesystem::exists(local)) << "the file the download made is gone again";
+}
+
+// A transfer whose local file cannot be opened is never sent: it fails with the system's reason
+// (so a Tasks row or a folder walk waiting for it ends) and the session takes the next command.
+TEST_F(Transfers, ALocalFileThatCannotBeOpenedFailsTheTransferUnsent)
+{
+    struct Case {
+        const char* name;
+        const char* verb;
+        std::function<FtpCommand*(EngineHarness&, FtpConnection*, CommandCallback)> queue;
+        const char* reason;
+    };
+    const std::string folder = dir.path().toStdString(); // a folder cannot be opened as a file
+    const std::string vanishing = file("gone");
+    const Case cases[] = {
+        {"a download into a folder's name", "RETR",
+         [&](EngineHarness& h, FtpConnection* c, CommandCallback cb) {
+             return send_retr(h.engine, c, "f", folder, true, std::move(cb));
+         },
+         "Is a directory"},
+        {"an upload whose file is gone before it is sent", "STOR",
+         [&](EngineHarness& h, FtpConnection* c, CommandCallback cb) {
+             test::write_file(vanishing, "abc");
+             FtpCommand* queued = send_stor(h.engine, c, vanishing, "f", true, std::move(cb));
+             std::filesystem::remove(vanishing);
+             return queued;
+         },
+         "No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedFtpServer server;
+        script_login(server);
+        server.expect("TYPE I").reply("200 ok");
+        server.expect("PASV").passive().reply("227 Entering Passive Mode ({pasv})");
+        server.expect("PWD").reply("257 \"/\"");
+        server.start();
+        EngineHarness h;
+        FtpConnection* conn = h.open(server.port());
+        std::vector<int> results;
+        ASSERT_NE(c.queue(h, conn, test::record_result(results)), nullptr);
+        send_pwd(h.engine, conn, test::record_result(results));
+        ASSERT_TRUE(h.wait([&] { return results.size() == 2; })) << server.failure();
+        EXPECT_EQ(results, (std::vector<int>{0, 1}));
+        EXPECT_TRUE(server.wait_done(5000)) << c.verb << " was sent: " << server.failure();
+        const auto errors = h.errors(ERR_REPLY);
+        EXPECT_TRUE(std::ranges::any_of(errors, [&](const std::string& text) {
+            return text.find("Unable to open the local file") != std::string::npos &&
+                   text.find(c.reason) != std::string::npos;
+        })) << ::testing::PrintToString(errors);
+    }
 }
 
 TEST_F(Transfers, ADownloadEndingIn426FailsAfterAReset)
