@@ -240,14 +240,14 @@ int parse_pasv_reply(Engine& engine, FtpConnection& control)
 bool passive_data_connecting(const FtpConnection& control)
 {
     const FtpConnection* data = control.data_connection;
-    if (!data || data->state == ST_LISTENING)
+    if (!data)
         return false;
     switch (data->state) {
     case ST_NEW:
     case ST_RESOLVING:
     case ST_RESOLVED:
     case ST_PROXY: return true;
-    default: return data->connect_pause_until != 0;
+    default: return false; // connected, or an active-mode listener
     }
 }
 
@@ -374,17 +374,15 @@ bool open_transfer_file(Engine& engine, FtpConnection& control, FtpCommand& comm
         int fd = offset > 0
                      ? ::open(command.local_path.c_str(), O_WRONLY | O_CLOEXEC)
                      : ::open(command.local_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        int error = fd < 0 ? errno : 0;
         if (fd >= 0 && offset > 0 &&
             (::ftruncate(fd, offset) != 0 || ::lseek(fd, offset, SEEK_SET) != offset)) {
-            const int error = errno;
+            error = errno;
             ::close(fd);
             fd = -1;
-            errno = error;
         }
         if (fd < 0) {
-            const int error = errno;
             local_open_failed(command, error);
-            errno = error; // the event's handlers may want the reason too
             engine.raise(make_error_event(ERR_LOCAL_FILE), &control, 0, command.local_path);
             return false;
         }

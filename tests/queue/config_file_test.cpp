@@ -71,7 +71,7 @@ protected:
 TEST(ConfigVersion, Format)
 {
     EXPECT_EQ(format_version({3, 1, 3}), "3.01.003");
-    EXPECT_EQ(format_version({10, 12, 1234}), "10.12.1234");
+    EXPECT_EQ(format_version({11, 12, 1234}), "11.12.1234");
     EXPECT_EQ(format_version(program_version()), "0.01.000");
     EXPECT_EQ(format_version(parse_version_triple("2.x")), "2.00.000");
 }
