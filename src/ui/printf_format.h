@@ -71,7 +71,12 @@ struct Placeholder {
     std::size_t flags_end = 0; // flags, width and precision run from begin + 1 to here
     char conversion = 0;
     bool star = false; // "*" width or precision: never honoured
+    // Width or precision beyond MAX_FIELD_WIDTH: a text from a language file could otherwise make
+    // one placeholder allocate gigabytes.
+    bool oversized = false;
 };
+
+inline constexpr std::size_t MAX_FIELD_WIDTH = 1024;
 
 constexpr bool is_digit(char c)
 {
@@ -101,8 +106,14 @@ constexpr std::optional<Placeholder> next_placeholder(std::string_view format, s
                 p.star = true;
                 ++i;
             }
-            while (i < format.size() && is_digit(format[i]))
+            std::size_t value = 0;
+            while (i < format.size() && is_digit(format[i])) {
+                if (value <= MAX_FIELD_WIDTH)
+                    value = value * 10 + static_cast<std::size_t>(format[i] - '0');
                 ++i;
+            }
+            if (value > MAX_FIELD_WIDTH)
+                p.oversized = true;
         };
         width();
         if (i < format.size() && format[i] == '.') {
@@ -128,7 +139,7 @@ constexpr std::optional<Placeholder> next_placeholder(std::string_view format, s
 
 constexpr PlaceholderClass placeholder_class(const Placeholder& p)
 {
-    if (p.star)
+    if (p.star || p.oversized)
         return PlaceholderClass::Refused;
     switch (p.conversion) {
     case 's': return PlaceholderClass::Text;

@@ -60,6 +60,10 @@ TEST(FormatText, UnfittingPlaceholdersStayAsWritten)
     EXPECT_EQ(format_text("%s", 42), "%s");
     EXPECT_EQ(format_text("%n%s", "x"), "%n%s");
     EXPECT_EQ(format_text("%*d", 5, 3), "%*d");
+    EXPECT_EQ(format_text("%1024d|%.1024d", 1, 2).size(), 2049U);
+    EXPECT_EQ(format_text("%1025d", 7), "%1025d");
+    EXPECT_EQ(format_text("%.1025s", "x"), "%.1025s");
+    EXPECT_EQ(format_text("%000001061182347.2x", 5), "%000001061182347.2x");
     EXPECT_EQ(format_text("%f", 3), "%f");
     EXPECT_EQ(format_text("plain", 1, 2), "plain");
 }
