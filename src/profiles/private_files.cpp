@@ -1,6 +1,7 @@
 #include "profiles/private_files.h"
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -60,6 +61,30 @@ std::filesystem::path write_temporary(const std::filesystem::path& path, std::st
     return temp;
 }
 
+// A write killed between creating its temporary file and the rename leaves that file behind. The
+// next successful write of the same file removes such leftovers, but only old ones: a fresh one may
+// belong to another instance of the program writing at this moment.
+void remove_stale_temporaries(const std::filesystem::path& path)
+{
+    constexpr auto STALE_AFTER = std::chrono::minutes(10);
+    const std::string prefix = "." + path.filename().string() + ".";
+    const std::filesystem::path folder = path.parent_path().empty() ? "." : path.parent_path();
+    std::error_code error;
+    const auto now = std::filesystem::file_time_type::clock::now();
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + 6 || !name.starts_with(prefix))
+            continue;
+        std::error_code ignored;
+        if (!it->is_regular_file(ignored) || it->is_symlink(ignored))
+            continue;
+        const auto written = it->last_write_time(ignored);
+        if (!ignored && now - written > STALE_AFTER)
+            std::filesystem::remove(it->path(), ignored);
+    }
+}
+
 } // namespace
 
 bool write_file_atomically(const std::filesystem::path& path, std::string_view bytes,
@@ -78,6 +103,7 @@ bool write_file_atomically(const std::filesystem::path& path, std::string_view b
         return false;
     }
     sync_folder(path.parent_path());
+    remove_stale_temporaries(path);
     return true;
 }
 

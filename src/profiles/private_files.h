@@ -18,6 +18,8 @@ struct AtomicWriteHooks {
 // Replaces path with bytes: writes a temporary file (mode 0600) in the same folder, flushes it to the
 // disk, renames it over path and flushes the folder. False when any step fails; the previous file is
 // then untouched and the temporary file removed. A symbolic link at path is replaced, not followed.
+// Temporary files of path older than ten minutes (left by a write that was killed) are removed after
+// a successful write.
 [[nodiscard]] bool write_file_atomically(const std::filesystem::path& path, std::string_view bytes,
                                          const AtomicWriteHooks& hooks = {});
 

@@ -57,6 +57,31 @@ TEST_F(PrivateFilesTest, AnInterruptedWriteLeavesTheOldFile)
     EXPECT_EQ(entries(), 1u);
 }
 
+TEST_F(PrivateFilesTest, LeftoversOfAKilledWriteAreRemovedOnceOld)
+{
+    struct Leftover {
+        const char* name;
+        bool old;
+        bool removed;
+    };
+    const Leftover leftovers[] = {
+        {".config.ini.a1B2c3", true, true},
+        {".config.ini.d4E5f6", false, false}, // fresh: may be another writer's
+        {".config.ini.toolong", true, false},
+        {".other.ini.a1B2c3", true, false},
+        {"config.ini.a1B2c3", true, false},
+    };
+    const auto hour_ago = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const Leftover& leftover : leftovers) {
+        test::write_file((root / leftover.name).string(), "partial");
+        if (leftover.old)
+            fs::last_write_time(root / leftover.name, hour_ago);
+    }
+    ASSERT_TRUE(write_file_atomically(root / "config.ini", "new"));
+    for (const Leftover& leftover : leftovers)
+        EXPECT_EQ(fs::exists(root / leftover.name), !leftover.removed) << leftover.name;
+}
+
 TEST_F(PrivateFilesTest, CreateNeverReplaces)
 {
     const fs::path file = root / "ftp.sav";
