@@ -143,6 +143,20 @@ bool open_web_page(std::string_view target, const Settings& settings, Launcher& 
     return false;
 }
 
+std::string faq_address(std::string_view stored, const std::optional<std::string>& language)
+{
+    constexpr std::string_view MARK = "%LANG%";
+    std::string out(stored);
+    if (!language) {
+        for (auto at = out.find("/%LANG%"); at != std::string::npos; at = out.find("/%LANG%", at))
+            out.erase(at, MARK.size() + 1);
+    }
+    const std::string code = language.value_or("");
+    for (auto at = out.find(MARK); at != std::string::npos; at = out.find(MARK, at + code.size()))
+        out.replace(at, MARK.size(), code);
+    return out;
+}
+
 std::vector<std::string> browser_suggestions(std::string_view browser_env)
 {
     std::vector<std::string> out;

@@ -4,6 +4,7 @@
 // without starting anything.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,10 @@ inline constexpr std::string_view DESKTOP_OPENER = "xdg-open";
 // Opens target with the `browser` and `newwin` settings, $BROWSER and the current folder. Returns
 // false when no browser could be started; the caller then shows the "Browser Error" warning.
 [[nodiscard]] bool open_web_page(std::string_view target, const Settings& settings, Launcher& launcher);
+
+// The Help > FAQ address from the stored value: "%LANG%" stands for the language's code, and for
+// English "/%LANG%" is left out (so "https://host/%LANG%/faq.htm" becomes "https://host/faq.htm").
+[[nodiscard]] std::string faq_address(std::string_view stored, const std::optional<std::string>& language);
 
 // Browsers to offer in the Browser box of the Settings page: the programs of $BROWSER and the known
 // browsers installed on the PATH, without repeats.

@@ -52,6 +52,7 @@ inline constexpr int TERMINAL_MENU = 468;
 inline constexpr int TERMINAL_BUTTON = 1869;
 inline constexpr int HELP = 7888;
 inline constexpr int MANUAL = 106;
+inline constexpr int FAQ = 163;
 inline constexpr int IMPORT = 479;
 // View, Open (Execute), Edit, Directory Info and CHMOD: menus, pane menus and buttons.
 inline constexpr int OPEN_LOCAL = 378;

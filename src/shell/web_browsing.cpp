@@ -1,11 +1,13 @@
 #include "shell/web_browsing.h"
 
 #include "common/paths.h"
+#include "platform/registry.h"
 #include "profiles/site_profile.h"
 #include "settings/browser.h"
 #include "shell/remote_browser.h"
 #include "shell/session_control.h"
 #include "shell/shell_context.h"
+#include "ui/dialog_geometry.h"
 #include "ui/language.h"
 #include "ui/prompts.h"
 #include "ui/string_ids.h"
@@ -235,12 +237,27 @@ WebRequest* WebBrowsing::fetch_file(const std::string& url, const std::string& l
 
 void WebBrowsing::open_in_browser(DirEntry& link)
 {
-    const auto url = web_node_url(link);
-    if (!url)
-        return;
-    if (!open_web_page(*url, ctx_.settings, *launcher_))
+    if (const auto url = web_node_url(link))
+        open_address(*url);
+}
+
+void WebBrowsing::open_address(const std::string& url)
+{
+    if (!open_web_page(url, ctx_.settings, *launcher_))
         ctx_.prompts.message(load_string(IDS_CAPTION_BROWSER_ERROR), load_string(IDS_ERR_BROWSER),
                              PromptIcon::Warning);
+}
+
+void WebBrowsing::open_faq(const Registry& registry, const std::optional<std::string>& language)
+{
+    const auto stored =
+        registry.read_string(Hive::LocalMachine, std::string(APPLICATION_REGISTRY_KEY), "faq");
+    if (!stored || stored->empty()) {
+        ctx_.prompts.message(load_string(IDS_APP_TITLE), load_string(IDS_ERR_NO_FAQ_ADDRESS),
+                             PromptIcon::Information);
+        return;
+    }
+    open_address(faq_address(*stored, language));
 }
 
 void WebBrowsing::forget_node(const DirEntry& node)

@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace kestovan {
@@ -21,6 +22,7 @@ struct Task;
 class SessionControl;
 class RemoteBrowser;
 class Launcher;
+class Registry;
 
 class WebBrowsing {
 public:
@@ -46,6 +48,10 @@ public:
                            std::function<void(bool ok)> done);
     // Opens a web link's address in the browser ("Browser Error" when none starts).
     void open_in_browser(DirEntry& link);
+    void open_address(const std::string& url);
+    // Help > FAQ: the value "faq" of the program's key under HKEY_LOCAL_MACHINE, made for language,
+    // in the browser; a message when the installation set no such value.
+    void open_faq(const Registry& registry, const std::optional<std::string>& language);
     // Cancels the fetches that belong to a node about to be deleted.
     void forget_node(const DirEntry& node);
 

@@ -116,6 +116,7 @@ constexpr int IDS_CAPTION_FILE_ERROR = 1135;
 constexpr int IDS_DLG_FIND_FILE = 1136;
 constexpr int IDS_DLG_CHANGE_DIRECTORY = 1137;
 constexpr int IDS_ERR_RECENT_PROFILE_GONE = 1138;
+constexpr int IDS_ERR_NO_FAQ_ADDRESS = 1139;
 constexpr int IDS_DLG_CERTIFICATE = 1195;
 constexpr int IDS_CERT_INTRO = 1196;
 constexpr int IDS_CERT_TRUST_ONCE = 1197;

@@ -203,6 +203,7 @@ inline constexpr StringEntry STRING_TABLE[] = {
     StringEntry{IDS_DLG_FIND_FILE, "Find File"},
     StringEntry{IDS_DLG_CHANGE_DIRECTORY, "Change Directory"},
     StringEntry{IDS_ERR_RECENT_PROFILE_GONE, "The profile file '%s' no longer exists."},
+    StringEntry{IDS_ERR_NO_FAQ_ADDRESS, "No address is set for the FAQ in this installation."},
     StringEntry{IDS_DLG_CERTIFICATE, "Server Certificate"},
     StringEntry{IDS_CERT_INTRO, "The certificate of %s cannot be verified. Trust it only if you know it is "
                                 "the server's own."},

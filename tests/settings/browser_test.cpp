@@ -80,6 +80,23 @@ TEST(Browser, TargetsWithoutAColonAreTakenFromTheWorkingFolder)
     EXPECT_EQ(web_page_target("/usr/share/doc/index.html", "/w"), "/usr/share/doc/index.html");
 }
 
+TEST(Browser, FaqAddressTakesTheLanguageCodeOrLeavesItsFolderOutForEnglish)
+{
+    struct Case {
+        const char* stored;
+        std::optional<std::string> language;
+        const char* expected;
+    };
+    for (const Case& c : {
+             Case{"https://faq.example/%LANG%/index.htm", "de", "https://faq.example/de/index.htm"},
+             Case{"https://faq.example/%LANG%/index.htm", std::nullopt, "https://faq.example/index.htm"},
+             Case{"https://faq.example/faq_%LANG%.htm", std::nullopt, "https://faq.example/faq_.htm"},
+             Case{"https://faq.example/%LANG%/%LANG%.htm", "fr", "https://faq.example/fr/fr.htm"},
+             Case{"https://faq.example/", "de", "https://faq.example/"},
+         })
+        EXPECT_EQ(faq_address(c.stored, c.language), c.expected) << c.stored;
+}
+
 TEST(Browser, OpenWebPageStartsTheFirstBrowserThatWorks)
 {
     ScopedEnv env("BROWSER", "nosuch-browser:w3m");

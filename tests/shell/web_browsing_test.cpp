@@ -1,6 +1,7 @@
 // URL profiles and web links in the shell: a URL profile's page becomes web-link children with a
 // Tasks row, a web link downloads into the local folder, unusable link names are refused, and the
 // window and the command-line client send the same User-Agent.
+#include "platform/registry.h"
 #include "profiles/profile_tree.h"
 #include "profiles/site_profile.h"
 #include "settings/browser.h"
@@ -199,6 +200,28 @@ TEST(WebBrowsing, ConnectingAWebLinkOpensItsAddressInTheBrowser)
     h.shell->sessions().connect(&added, false);
     ASSERT_FALSE(h.prompts.asked.empty());
     EXPECT_EQ(h.prompts.asked.back().caption, "Browser Error");
+}
+
+TEST(WebBrowsing, TheFaqOpensTheInstalledAddressOrSaysThereIsNone)
+{
+    WebShell h;
+    QTemporaryDir folder;
+    Registry registry(folder.path().toStdString());
+    RecordingLauncher launcher;
+    h.shell->web().set_launcher(launcher);
+    h.settings.set_text(KEY_BROWSER, "/usr/bin/test-browser");
+
+    h.shell->web().open_faq(registry, "de");
+    EXPECT_TRUE(launcher.started.empty());
+    ASSERT_EQ(h.prompts.asked.size(), 1u);
+    EXPECT_EQ(h.prompts.asked.back().text, "No address is set for the FAQ in this installation.");
+
+    ASSERT_TRUE(registry.write_string(Hive::LocalMachine, "Software\\KESTOVAN\\Kestovan FTP", "faq",
+                                      "https://faq.example/%LANG%/"));
+    h.shell->web().open_faq(registry, "de");
+    ASSERT_EQ(launcher.started.size(), 1u);
+    EXPECT_EQ(launcher.started[0].back(), "https://faq.example/de/");
+    EXPECT_EQ(h.prompts.asked.size(), 1u);
 }
 
 } // namespace

@@ -79,6 +79,7 @@ const std::vector<int>& window_commands()
                                          TERMINAL_BUTTON,
                                          HELP,
                                          MANUAL,
+                                         FAQ,
                                          REFRESH_BUTTON,
                                          REFRESH_TREE,
                                          REFRESH_LIST,
@@ -436,6 +437,10 @@ bool MainWindow::window_command(int command)
     case cmd::TERMINAL_BUTTON: open_terminal(); return true;
     case cmd::HELP:
     case cmd::MANUAL: show_help(this, app_.settings.placement(KEY_D_HELP)); return true;
+    case cmd::FAQ:
+        app_.shell->web().open_faq(app_.registry,
+                                   app_.current_language ? app_.current_language() : std::nullopt);
+        return true;
     case cmd::REFRESH_BUTTON:
         local_pane_->refresh();
         app_.shell->browser().refresh();
