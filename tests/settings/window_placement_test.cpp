@@ -88,26 +88,36 @@ TEST(WindowPlacement, AWindowOffEveryScreenMovesOntoThePrimaryOne)
         std::vector<ScreenArea> screens;
         WindowPlacement expected;
     };
-    const Row rows[] = {
+    // Built by a function rather than as aggregates: g++ 12 at -O3 reports the vector inside an
+    // aggregate row as maybe uninitialised (a false report).
+    const auto at = [](int l, int t, int r, int b, WindowState state, std::vector<PaneSizes> panes = {}) {
+        WindowPlacement p;
+        p.left = l;
+        p.top = t;
+        p.right = r;
+        p.bottom = b;
+        p.state = state;
+        p.panes = std::move(panes);
+        return p;
+    };
+    const std::vector<Row> rows = {
         // On the second screen while it is there: kept.
-        {{2000, 100, 2800, 700, WindowState::MAXIMIZED, {{1, 2}}},
+        {at(2000, 100, 2800, 700, WindowState::MAXIMIZED, {{1, 2}}),
          {left, right},
-         {2000, 100, 2800, 700, WindowState::MAXIMIZED, {{1, 2}}}},
+         at(2000, 100, 2800, 700, WindowState::MAXIMIZED, {{1, 2}})},
         // The second screen is gone: centred on the primary one, state and panes kept.
-        {{2000, 100, 2800, 700, WindowState::MAXIMIZED, {{1, 2}}},
+        {at(2000, 100, 2800, 700, WindowState::MAXIMIZED, {{1, 2}}),
          {left},
-         {560, 240, 1360, 840, WindowState::MAXIMIZED, {{1, 2}}}},
+         at(560, 240, 1360, 840, WindowState::MAXIMIZED, {{1, 2}})},
         // Larger than the primary screen: shrunk to it.
-        {{-5000, 0, -1000, 3000, WindowState::NORMAL, {}},
-         {left},
-         {0, 0, 1920, 1080, WindowState::NORMAL, {}}},
+        {at(-5000, 0, -1000, 3000, WindowState::NORMAL), {left}, at(0, 0, 1920, 1080, WindowState::NORMAL)},
         // Only a sliver left on the screen counts as off it; a hundred pixels each way is enough.
-        {{1900, 1060, 2500, 1500, WindowState::NORMAL, {}},
+        {at(1900, 1060, 2500, 1500, WindowState::NORMAL),
          {left},
-         {660, 320, 1260, 760, WindowState::NORMAL, {}}},
-        {{1820, 980, 2500, 1500, WindowState::NORMAL, {}},
+         at(660, 320, 1260, 760, WindowState::NORMAL)},
+        {at(1820, 980, 2500, 1500, WindowState::NORMAL),
          {left},
-         {1820, 980, 2500, 1500, WindowState::NORMAL, {}}},
+         at(1820, 980, 2500, 1500, WindowState::NORMAL)},
     };
     for (const Row& row : rows)
         EXPECT_EQ(onto_screens(row.stored, row.screens, left), row.expected)
