@@ -40,11 +40,18 @@ void sync_folder(const std::filesystem::path& folder)
     ::close(fd);
 }
 
+// ".config.ini.writing-" for config.ini: a name no one gives a file of their own, so that leftovers
+// can be told apart from a user's hidden copies.
+std::string temporary_prefix(const std::filesystem::path& path)
+{
+    return "." + path.filename().string() + ".writing-";
+}
+
 // Writes bytes to a new temporary file (mode 0600) beside path and flushes it; the temporary path,
 // or an empty path when that failed (nothing is left behind then).
 std::filesystem::path write_temporary(const std::filesystem::path& path, std::string_view bytes)
 {
-    const std::string pattern = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
+    const std::string pattern = (path.parent_path() / (temporary_prefix(path) + "XXXXXX")).string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
 
@@ -67,7 +74,7 @@ std::filesystem::path write_temporary(const std::filesystem::path& path, std::st
 void remove_stale_temporaries(const std::filesystem::path& path)
 {
     constexpr auto STALE_AFTER = std::chrono::minutes(10);
-    const std::string prefix = "." + path.filename().string() + ".";
+    const std::string prefix = temporary_prefix(path);
     const std::filesystem::path folder = path.parent_path().empty() ? "." : path.parent_path();
     std::error_code error;
     const auto now = std::filesystem::file_time_type::clock::now();

@@ -65,11 +65,12 @@ TEST_F(PrivateFilesTest, LeftoversOfAKilledWriteAreRemovedOnceOld)
         bool removed;
     };
     const Leftover leftovers[] = {
-        {".config.ini.a1B2c3", true, true},
-        {".config.ini.d4E5f6", false, false}, // fresh: may be another writer's
-        {".config.ini.toolong", true, false},
-        {".other.ini.a1B2c3", true, false},
-        {"config.ini.a1B2c3", true, false},
+        {".config.ini.writing-a1B2c3", true, true},
+        {".config.ini.writing-d4E5f6", false, false}, // fresh: may be another writer's
+        {".config.ini.writing-toolong", true, false},
+        {".config.ini.backup", true, false}, // the user's own
+        {".other.ini.writing-a1B2c3", true, false},
+        {"config.ini.writing-a1B2c3", true, false},
     };
     const auto hour_ago = fs::file_time_type::clock::now() - std::chrono::hours(1);
     for (const Leftover& leftover : leftovers) {
