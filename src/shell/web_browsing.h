@@ -48,6 +48,7 @@ public:
                            std::function<void(bool ok)> done);
     // Opens a web link's address in the browser ("Browser Error" when none starts).
     void open_in_browser(DirEntry& link);
+    // Opens url in the browser, the same way ("Browser Error" when none starts).
     void open_address(const std::string& url);
     // Help > FAQ: the value "faq" of the program's key under HKEY_LOCAL_MACHINE, made for language,
     // in the browser; a message when the installation set no such value.

@@ -318,7 +318,10 @@ TEST_F(ProxyHandshake, APassiveDownloadThroughSocksKeepsTheDataThatCameWithThePr
     ASSERT_TRUE(h.wait([&] { return !results.empty(); }));
     EXPECT_EQ(results, std::vector<int>{1}) << ::testing::PrintToString(h.errors(ERR_REPLY));
     EXPECT_EQ(test::read_file(local), "first bytes|the rest");
-    EXPECT_FALSE(attempted("10.0.0.5:50000"));
+    // Nothing went to the address the reply named, on any port (the guard would refuse it, and the
+    // suite's private network namespace has nothing but loopback).
+    for (const std::string& target : ConnectGuard::attempts())
+        EXPECT_FALSE(target.starts_with("10.0.0.5:")) << target;
 }
 
 struct ActiveModeCase {

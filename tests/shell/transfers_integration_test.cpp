@@ -384,6 +384,32 @@ TEST(FolderDownload, ALinkToItsParentFolderEndsTheWalk)
     EXPECT_EQ(ShellHarness::count_containing(*site.find_session(), "Folder '/a' not followed"), 1);
 }
 
+// A link whose download the server refuses is taken for a folder and listed; one whose local file
+// cannot be opened is not: the server never heard of the download.
+TEST(FileDownload, ALinkWhoseLocalFileCannotBeOpenedIsNotTakenForAFolder)
+{
+    QTemporaryDir root;
+    fs::create_directory(root.filePath("lnk").toStdString()); // where the file would go: cannot be opened
+    test::ScriptedFtpServer server;
+    script_login(server);
+    server.expect("TYPE I").reply("200 ok");
+    server.expect("PASV").passive().reply("227 Entering Passive Mode ({pasv})");
+    server.expect_silence(500ms); // neither the RETR nor a CWD or LIST of the link
+    server.start();
+
+    ShellHarness h;
+    DirEntry& site = h.add_site("s", server.port());
+    DirEntry& link = add_folder(site, "lnk");
+    link.kind = KIND_LINK;
+    h.shell->browser().select_node(&site);
+    h.prompts.answers = {PromptAnswer::Yes};
+    h.prompts.exists_answers = {EXISTS_YES};
+    h.shell->transfers().download_entries(&site, {&link}, root.path().toStdString());
+    ASSERT_TRUE(server.wait_done(10000)) << server.failure();
+    EXPECT_EQ(h.prompts.asked.back().text, "Unable to open file for writing.");
+    EXPECT_EQ(ShellHarness::count_containing(*site.find_session(), "Unable to open the local file"), 1);
+}
+
 TEST(FileUpload, TheExistsQuestionNamesTheRemoteFileAsTheOneReplacedAndNoKeepsIt)
 {
     test::PyftpdlibServer server;
